@@ -1,0 +1,51 @@
+#include "Schema.h"
+
+#include "RuntimeError.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace Schema {
+
+QStringList statements()
+{
+    // Text comparisons ignore letter case, as the catalogue's users expect.
+    // Identifiers are unique so that a clash is refused instead of stored twice.
+    return {
+        QStringLiteral("create table tbProperty ("
+                       " PropID text collate nocase not null unique,"
+                       " propname text collate nocase,"
+                       " propDF text collate nocase)"),
+        QStringLiteral("create table tbUnits ("
+                       " UID text collate nocase not null unique,"
+                       " uname text collate nocase,"
+                       " factor real,"
+                       " PropID text collate nocase,"
+                       " df text collate nocase)"),
+        QStringLiteral("create table tbUserProperty ("
+                       " PropID text collate nocase,"
+                       " propname text collate nocase,"
+                       " propDF text collate nocase)"),
+        QStringLiteral("create table tbUserUnits ("
+                       " UID text collate nocase,"
+                       " uname text collate nocase,"
+                       " factor real,"
+                       " PropID text collate nocase,"
+                       " df text collate nocase)"),
+        QStringLiteral("create index ixPropertyName on tbProperty (propname)"),
+        QStringLiteral("create index ixUnitsProperty on tbUnits (PropID, df)"),
+        QStringLiteral("create index ixUnitsName on tbUnits (uname, PropID)"),
+    };
+}
+
+void create(QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    for (const QString& statement : statements()) {
+        if (!query.exec(statement))
+            throw RuntimeError(ErrorNumber::ProviderError, query.lastError().text());
+    }
+}
+
+} // namespace Schema

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QStringList>
+
+class QSqlDatabase;
+
+// The catalogue's tables. Column order is part of the file format: every query
+// selects all columns of one table and reads them by position.
+namespace Schema {
+
+// The statements that create the four tables and their indexes.
+QStringList statements();
+
+// Creates the tables and indexes in an empty database; throws RuntimeError.
+void create(QSqlDatabase& db);
+
+} // namespace Schema

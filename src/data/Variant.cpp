@@ -1,0 +1,95 @@
+#include "Variant.h"
+
+#include "RuntimeError.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+#include <cstdint>
+
+namespace Variant {
+
+namespace {
+
+void requireNotNull(const QVariant& value)
+{
+    if (!value.isValid() || value.isNull())
+        throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("Invalid use of Null"));
+}
+
+[[noreturn]] void typeMismatch()
+{
+    throw RuntimeError(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
+}
+
+[[noreturn]] void overflow()
+{
+    throw RuntimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+}
+
+} // namespace
+
+QString toText(const QVariant& value)
+{
+    requireNotNull(value);
+    return value.toString();
+}
+
+qint32 toInt32(const QVariant& value)
+{
+    requireNotNull(value);
+    bool ok = false;
+    qint64 number = 0;
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray) {
+        const QString text = value.toString().trimmed();
+        number = text.toLongLong(&ok);
+        if (!ok) {
+            // Digits beyond 64 bits are still a number, just an overflowing one.
+            static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+            if (digits.match(text).hasMatch())
+                overflow();
+            typeMismatch();
+        }
+    } else {
+        const double real = value.toDouble(&ok);
+        if (!ok || !std::isfinite(real))
+            typeMismatch();
+        if (std::fabs(real) > 4.0e18)
+            overflow();
+        number = std::llround(real);
+    }
+    if (number < INT32_MIN || number > INT32_MAX)
+        overflow();
+    return static_cast<qint32>(number);
+}
+
+double toDouble(const QVariant& value)
+{
+    requireNotNull(value);
+    bool ok = false;
+    const double number = value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok)
+                                                               : value.toDouble(&ok);
+    if (!ok || std::isnan(number))
+        typeMismatch();
+    if (std::isinf(number))
+        overflow();
+    return number;
+}
+
+float toSingle(const QVariant& value)
+{
+    return narrowToSingle(toDouble(value));
+}
+
+float narrowToSingle(double value)
+{
+    // Values up to half a unit in the last place above the largest single still
+    // round to it; anything larger, or not a number at all, does not fit.
+    if (std::isnan(value))
+        typeMismatch();
+    if (!(std::fabs(value) < 0x1.ffffffp127))
+        overflow();
+    return static_cast<float>(value);
+}
+
+} // namespace Variant

@@ -1,0 +1,427 @@
+#include "modMain.h"
+
+#include "RuntimeError.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+namespace {
+
+constexpr int RowNotLocated = -2147217864;
+
+const QStringList& catalogueTables()
+{
+    static const QStringList tables{QStringLiteral("tbProperty"), QStringLiteral("tbUnits"),
+                                    QStringLiteral("tbUserProperty"), QStringLiteral("tbUserUnits")};
+    return tables;
+}
+
+bool isConstraintViolation(const QSqlError& error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("19") || code == QLatin1String("2067") || code == QLatin1String("1555")
+           || error.databaseText().contains(QLatin1String("constraint failed"), Qt::CaseInsensitive);
+}
+
+[[noreturn]] void raise(const QSqlError& error)
+{
+    if (isConstraintViolation(error))
+        throw RuntimeError(ErrorNumber::DuplicateValue,
+                           QStringLiteral("The changes you requested to the table were not successful because they "
+                                          "would create duplicate values in the index, primary key, or relationship. "
+                                          "(%1)")
+                               .arg(error.databaseText()));
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    throw RuntimeError(ErrorNumber::ProviderError, text);
+}
+
+QString quoted(const QString& identifier)
+{
+    QString escaped = identifier;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+// Every query of the program selects all columns of one table. Such a query is
+// run with the row id in front, so that a changed row can be written back.
+bool splitSelectAll(const QString& sql, QString& table, QString& rest)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^\s*select\s+\*\s+from\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$)"),
+                                            QRegularExpression::CaseInsensitiveOption
+                                                | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch match = pattern.match(sql);
+    if (!match.hasMatch())
+        return false;
+    table = match.captured(1);
+    rest = match.captured(2);
+    return true;
+}
+
+} // namespace
+
+// ---- Connection -----------------------------------------------------------
+
+void Connection::Open()
+{
+    Close();
+    const QFileInfo file(ConnectionString);
+    if (!file.isFile())
+        throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("Could not find file '%1'.").arg(ConnectionString));
+
+    static int serial = 0;
+    m_name = QStringLiteral("quantaro-%1").arg(++serial);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    // mode=rw opens an existing file only: a missing catalogue is an error, never a new empty file.
+    db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded)
+                       + QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db.open()) {
+        const QSqlError error = db.lastError();
+        Close();
+        raise(error);
+    }
+
+    // SQLite reads the file lazily; look at it now so that a damaged file or a
+    // file without the catalogue fails here, before any window shows.
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
+        const QSqlError error = query.lastError();
+        query = QSqlQuery();
+        Close();
+        raise(error);
+    }
+    QStringList present;
+    while (query.next())
+        present << query.value(0).toString();
+    query = QSqlQuery();
+    for (const QString& table : catalogueTables()) {
+        if (!present.contains(table, Qt::CaseInsensitive)) {
+            Close();
+            throw RuntimeError(ErrorNumber::ProviderError,
+                               QStringLiteral("The Microsoft Jet database engine cannot find the input table or query "
+                                              "'%1'. The file '%2' is not a Quantaro catalogue.")
+                                   .arg(table, ConnectionString));
+        }
+    }
+}
+
+void Connection::Close()
+{
+    if (m_name.isEmpty())
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    m_name.clear();
+}
+
+bool Connection::isOpen() const
+{
+    return !m_name.isEmpty() && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+QSqlDatabase Connection::database() const
+{
+    if (m_name.isEmpty())
+        throw RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+    return QSqlDatabase::database(m_name, false);
+}
+
+void Connection::BeginTrans()
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        raise(db.lastError());
+}
+
+void Connection::CommitTrans()
+{
+    QSqlDatabase db = database();
+    if (!db.commit())
+        raise(db.lastError());
+}
+
+void Connection::RollbackTrans()
+{
+    QSqlDatabase db = database();
+    if (!db.rollback())
+        raise(db.lastError());
+}
+
+// ---- Field ----------------------------------------------------------------
+
+QVariant Field::Value() const
+{
+    return m_owner.value(m_index);
+}
+
+void Field::setValue(const QVariant& value)
+{
+    m_owner.setValue(m_index, value);
+}
+
+// ---- Recordset ------------------------------------------------------------
+
+void Recordset::Open(const QString& sql, const QVariantList& params, Connection* connection)
+{
+    if (m_open)
+        throw RuntimeError(ErrorNumber::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    if (connection)
+        m_connection = connection;
+    if (!m_connection)
+        m_connection = &modMain::dbConnection;
+
+    QString table;
+    QString rest;
+    const bool writable = splitSelectAll(sql, table, rest);
+    const QString text = writable ? QStringLiteral("select rowid, * from ") + table + rest : sql;
+
+    QSqlQuery query(m_connection->database());
+    query.setForwardOnly(true);
+    if (!query.prepare(text))
+        raise(query.lastError());
+    for (const QVariant& param : params)
+        query.addBindValue(param);
+    if (!query.exec())
+        raise(query.lastError());
+
+    const QSqlRecord record = query.record();
+    const int first = writable ? 1 : 0;
+    QStringList columns;
+    for (int i = first; i < record.count(); ++i)
+        columns << record.fieldName(i);
+
+    std::vector<Row> rows;
+    while (query.next()) {
+        Row row;
+        if (writable)
+            row.rowid = query.value(0).toLongLong();
+        row.values.reserve(columns.size());
+        for (int i = first; i < record.count(); ++i)
+            row.values.append(query.value(i));
+        rows.push_back(std::move(row));
+    }
+    if (query.lastError().isValid())
+        raise(query.lastError());
+
+    m_table = writable ? table : QString();
+    m_columns = columns;
+    m_rows = std::move(rows);
+    m_position = 0;
+    m_editMode = EditMode::None;
+    m_open = true;
+}
+
+void Recordset::Close()
+{
+    requireOpen();
+    m_open = false;
+    m_rows.clear();
+    m_columns.clear();
+    m_table.clear();
+    m_position = 0;
+    m_editMode = EditMode::None;
+}
+
+bool Recordset::Eof() const
+{
+    requireOpen();
+    return m_editMode != EditMode::Add && m_position >= m_rows.size();
+}
+
+void Recordset::MoveFirst()
+{
+    requireOpen();
+    if (m_editMode != EditMode::None)
+        Update();
+    if (m_rows.empty())
+        throw RuntimeError(ErrorNumber::NoCurrentRecord,
+                           QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                          "Requested operation requires a current record."));
+    m_position = 0;
+}
+
+void Recordset::MoveNext()
+{
+    requireOpen();
+    if (m_editMode != EditMode::None)
+        Update();
+    requireCurrentRow();
+    ++m_position;
+}
+
+int Recordset::fieldCount() const
+{
+    requireOpen();
+    return m_columns.size();
+}
+
+void Recordset::AddNew()
+{
+    requireOpen();
+    if (m_table.isEmpty())
+        throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("The result set cannot be updated."));
+    m_editMode = EditMode::Add;
+    m_pending = QVector<QVariant>(m_columns.size());
+    m_changed = QVector<bool>(m_columns.size(), false);
+}
+
+void Recordset::Update()
+{
+    requireOpen();
+    const EditMode mode = m_editMode;
+    if (mode == EditMode::None)
+        return;
+    try {
+        if (mode == EditMode::Add)
+            insertPending();
+        else
+            updateCurrent();
+    } catch (...) {
+        // A write the database refused is not carried into the next one.
+        CancelUpdate();
+        throw;
+    }
+    m_editMode = EditMode::None;
+}
+
+void Recordset::CancelUpdate()
+{
+    m_editMode = EditMode::None;
+    m_pending.clear();
+    m_changed.clear();
+}
+
+void Recordset::requireOpen() const
+{
+    if (!m_open)
+        throw RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void Recordset::requireCurrentRow() const
+{
+    if (m_position >= m_rows.size())
+        throw RuntimeError(ErrorNumber::NoCurrentRecord,
+                           QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
+                                          "Requested operation requires a current record."));
+}
+
+void Recordset::checkIndex(int index) const
+{
+    if (index < 0 || index >= m_columns.size())
+        throw RuntimeError(ErrorNumber::ItemNotFound,
+                           QStringLiteral("Item cannot be found in the collection corresponding to the requested name "
+                                          "or ordinal."));
+}
+
+QVariant Recordset::value(int index) const
+{
+    requireOpen();
+    checkIndex(index);
+    if (m_editMode != EditMode::None)
+        return m_pending.at(index);
+    requireCurrentRow();
+    return m_rows[m_position].values.at(index);
+}
+
+void Recordset::setValue(int index, const QVariant& value)
+{
+    requireOpen();
+    checkIndex(index);
+    if (m_editMode == EditMode::None) {
+        requireCurrentRow();
+        if (m_table.isEmpty())
+            throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("The result set cannot be updated."));
+        m_editMode = EditMode::Edit;
+        m_pending = m_rows[m_position].values;
+        m_changed = QVector<bool>(m_columns.size(), false);
+    }
+    m_pending[index] = value;
+    m_changed[index] = true;
+}
+
+void Recordset::insertPending()
+{
+    QStringList names;
+    QStringList marks;
+    QVariantList values;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (!m_changed.at(i))
+            continue;
+        names << quoted(m_columns.at(i));
+        marks << QStringLiteral("?");
+        values << m_pending.at(i);
+    }
+    const QString sql = names.isEmpty()
+                            ? QStringLiteral("insert into %1 default values").arg(quoted(m_table))
+                            : QStringLiteral("insert into %1 (%2) values (%3)")
+                                  .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+    QSqlQuery query(m_connection->database());
+    if (!query.prepare(sql))
+        raise(query.lastError());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        raise(query.lastError());
+
+    Row row;
+    row.rowid = query.lastInsertId().toLongLong();
+    row.values = m_pending;
+    m_rows.push_back(std::move(row));
+    m_position = m_rows.size() - 1;
+}
+
+void Recordset::updateCurrent()
+{
+    QStringList assignments;
+    QVariantList values;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (!m_changed.at(i))
+            continue;
+        assignments << quoted(m_columns.at(i)) + QStringLiteral(" = ?");
+        values << m_pending.at(i);
+    }
+    if (assignments.isEmpty())
+        return;
+    QSqlQuery query(m_connection->database());
+    if (!query.prepare(QStringLiteral("update %1 set %2 where rowid = ?")
+                           .arg(quoted(m_table), assignments.join(QStringLiteral(", ")))))
+        raise(query.lastError());
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+    query.addBindValue(m_rows[m_position].rowid);
+    if (!query.exec())
+        raise(query.lastError());
+    if (query.numRowsAffected() == 0)
+        throw RuntimeError(RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have "
+                                                         "been changed since it was last read."));
+    m_rows[m_position].values = m_pending;
+}
+
+// ---- modMain --------------------------------------------------------------
+
+namespace modMain {
+
+void OpenRecordset(const QString& sql, const QVariantList& params)
+{
+    try {
+        dbRecordset.Open(sql, params, &dbConnection);
+    } catch (const RuntimeError& error) {
+        if (error.number() != ErrorNumber::ObjectOpen)
+            return;
+        // Still open on an earlier query: close it and try once more.
+        try {
+            dbRecordset.Close();
+            dbRecordset.Open(sql, params, &dbConnection);
+        } catch (const RuntimeError&) {
+        }
+    }
+}
+
+} // namespace modMain

@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+
+#include <vector>
+
+// The program's one database connection. `ConnectionString` is the path of the
+// catalogue file; opening never creates a file that is not there.
+class Connection
+{
+public:
+    QString ConnectionString;
+
+    // Opens the catalogue for reading and writing; throws RuntimeError when the
+    // file is missing, unreadable, not a database, or lacks a catalogue table.
+    void Open();
+    // Lets tests and benchmarks start again with another file.
+    void Close();
+    bool isOpen() const;
+
+    // One unit of work: either every write between BeginTrans and CommitTrans
+    // is stored, or none after RollbackTrans. Throw RuntimeError on failure.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
+    QSqlDatabase database() const;
+
+private:
+    QString m_name;
+};
+
+class Recordset;
+
+// One column of the current row, read and written by position.
+class Field
+{
+public:
+    Field(Recordset& owner, int index) : m_owner(owner), m_index(index) {}
+    QVariant Value() const;
+    void setValue(const QVariant& value);
+
+private:
+    Recordset& m_owner;
+    int m_index;
+};
+
+// A result set over one query: the rows are read when it opens, and a row can be
+// added or the current row changed and written back at once with Update.
+class Recordset
+{
+public:
+    // Runs `sql` with its `?` placeholders bound to `params`, positioned on the
+    // first row. Throws 3705 when already open, or the engine's error (and
+    // stays closed) when the query cannot run.
+    void Open(const QString& sql, const QVariantList& params = {}, Connection* connection = nullptr);
+    // Throws 3704 when already closed. A pending edit is discarded.
+    void Close();
+    bool isOpen() const { return m_open; }
+
+    // True past the last row, and at once for an empty result.
+    bool Eof() const;
+    void MoveFirst();
+    void MoveNext();
+    Field Fields(int index) { return Field(*this, index); }
+    int fieldCount() const;
+
+    // Starts a new, empty row that becomes the current row.
+    void AddNew();
+    // Writes the pending new row, or the changes to the current row, at once.
+    void Update();
+    // Drops a pending new row or pending changes.
+    void CancelUpdate();
+
+private:
+    friend class Field;
+    enum class EditMode { None, Edit, Add };
+
+    struct Row
+    {
+        qint64 rowid = -1;
+        QVector<QVariant> values;
+    };
+
+    void requireOpen() const;
+    void requireCurrentRow() const;
+    void checkIndex(int index) const;
+    QVariant value(int index) const;
+    void setValue(int index, const QVariant& value);
+    void insertPending();
+    void updateCurrent();
+
+    Connection* m_connection = nullptr;
+    QString m_table;
+    QStringList m_columns;
+    std::vector<Row> m_rows;
+    std::size_t m_position = 0;
+    bool m_open = false;
+    EditMode m_editMode = EditMode::None;
+    QVector<QVariant> m_pending;
+    QVector<bool> m_changed;
+};
+
+// The objects every window shares, and the routine that points the shared
+// result set at a new query.
+namespace modMain {
+
+inline Connection dbConnection;
+inline Recordset dbRecordset;
+// The property whose units a window is about to list.
+inline QString CurrentPropID;
+
+// Opens dbRecordset on `sql`, discarding whatever it held. Reports nothing: a
+// query that cannot run leaves dbRecordset closed, and the caller meets the
+// error at its first access.
+void OpenRecordset(const QString& sql, const QVariantList& params = {});
+
+} // namespace modMain

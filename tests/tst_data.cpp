@@ -1,0 +1,233 @@
+#include "TestDatabase.h"
+
+#include "data/RuntimeError.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
+
+#include <QFile>
+#include <QtTest>
+
+using modMain::dbRecordset;
+using modMain::OpenRecordset;
+
+class TestData : public QObject
+{
+    Q_OBJECT
+
+private:
+    static int errorOf(const std::function<void()>& action)
+    {
+        try {
+            action();
+        } catch (const RuntimeError& error) {
+            return error.number();
+        }
+        return 0;
+    }
+
+    static void fill(TestDatabase& db)
+    {
+        db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
+        db.addProperty(QStringLiteral("92"), QStringLiteral("Temperature"));
+        db.addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
+        db.addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 1 / 0.3048, QStringLiteral("1015"));
+    }
+
+private slots:
+    void openingFailsWithoutCreatingAFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("damaged") << QByteArray("this is not a database, just some text\n").repeated(200) << true;
+        QTest::newRow("empty SQLite file without tables") << QByteArray() << true;
+    }
+
+    void openingFailsWithoutCreatingAFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Tessaly.mdb"));
+        if (exists) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content);
+        }
+        modMain::dbConnection.ConnectionString = path;
+        QCOMPARE(errorOf([] { modMain::dbConnection.Open(); }), ErrorNumber::ProviderError);
+        QVERIFY(!modMain::dbConnection.isOpen());
+        QCOMPARE(QFile::exists(path), exists);
+        QCOMPARE(QFileInfo(path).size(), qint64(content.size()));
+    }
+
+    void openRecordsetReplacesAndRetries()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+
+        OpenRecordset(QStringLiteral("select * from tbProperty where PropID = ?"), {QStringLiteral("92")});
+        QVERIFY(dbRecordset.isOpen());
+        // Still open: the second query takes over through close-and-retry.
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(dbRecordset.fieldCount(), 5);
+
+        dbRecordset.Close();
+        QCOMPARE(errorOf([] { dbRecordset.Close(); }), ErrorNumber::ObjectClosed);
+        OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? order by UID"), {QStringLiteral("1015")});
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1"));
+        dbRecordset.MoveNext();
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("2"));
+        dbRecordset.MoveNext();
+        QVERIFY(dbRecordset.Eof());
+        QCOMPARE(errorOf([] { dbRecordset.Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorOf([] { dbRecordset.MoveNext(); }), ErrorNumber::NoCurrentRecord);
+        dbRecordset.MoveFirst();
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Metre"));
+        QCOMPARE(errorOf([] { dbRecordset.Open(QStringLiteral("select * from tbUnits")); }), ErrorNumber::ObjectOpen);
+        QCOMPARE(errorOf([] { dbRecordset.Fields(5).Value(); }), ErrorNumber::ItemNotFound);
+    }
+
+    void emptyAndFailingQueries()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+
+        OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {QStringLiteral("4711")});
+        QVERIFY(dbRecordset.isOpen());
+        QVERIFY(dbRecordset.Eof());
+        QCOMPARE(errorOf([] { dbRecordset.MoveFirst(); }), ErrorNumber::NoCurrentRecord);
+
+        // A failing query reports nothing and leaves the set closed; the caller
+        // meets the error at its first access.
+        OpenRecordset(QStringLiteral("select * from tbMissing"));
+        QVERIFY(!dbRecordset.isOpen());
+        QCOMPARE(errorOf([] { dbRecordset.Eof(); }), ErrorNumber::ObjectClosed);
+        OpenRecordset(QStringLiteral("select * from"));
+        QVERIFY(!dbRecordset.isOpen());
+    }
+
+    void comparisonsIgnoreCaseAndTextIdsSortAsText()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        OpenRecordset(QStringLiteral("select * from tbUnits where uname = ?"), {QStringLiteral("FOOT")});
+        QVERIFY(!dbRecordset.Eof());
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        OpenRecordset(QStringLiteral("select * from tbProperty order by PropID"));
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1015"));
+        dbRecordset.MoveNext();
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("92"));
+    }
+
+    void addedRowIsReadBack()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        const QString name = QStringLiteral("O'Brien'; drop table tbUnits; --");
+        OpenRecordset(QStringLiteral("select * from tbUnits"));
+        dbRecordset.AddNew();
+        QVERIFY(!dbRecordset.Eof());
+        dbRecordset.Fields(0).setValue(QStringLiteral("15172419"));
+        dbRecordset.Fields(3).setValue(QStringLiteral("1015"));
+        dbRecordset.Fields(1).setValue(name);
+        dbRecordset.Fields(2).setValue(3.280839895013123);
+        dbRecordset.Fields(4).setValue(QStringLiteral("0"));
+        dbRecordset.Update();
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), name);
+
+        // Written at once: visible to the shared set and to another connection.
+        OpenRecordset(QStringLiteral("select * from tbUnits where uname = ? and propID = ?"),
+                      {name, QStringLiteral("1015")});
+        QVERIFY(!dbRecordset.Eof());
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("15172419"));
+        QCOMPARE(dbRecordset.Fields(2).Value().toDouble(), 3.280839895013123);
+        const QList<QStringList> expected{{name, QStringLiteral("1015"), QStringLiteral("0")}};
+        QCOMPARE(db.rows(QStringLiteral("select uname, PropID, df from tbUnits where UID = '15172419'")), expected);
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 3);
+    }
+
+    void flagUpdateIsReadBack()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        OpenRecordset(QStringLiteral("select * from tbProperty where PropID = ?"), {QStringLiteral("1015")});
+        dbRecordset.Fields(2).setValue(QStringLiteral("1"));
+        dbRecordset.Update();
+        QCOMPARE(db.scalar(QStringLiteral("select propDF from tbProperty where PropID = '1015'")).toString(),
+                 QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("select propDF from tbProperty where PropID = '92'")).toString(),
+                 QStringLiteral("0"));
+    }
+
+    void refusedWritesChangeNothing()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        // An identifier the table already holds is refused, and the refused row
+        // is not carried into the next write.
+        OpenRecordset(QStringLiteral("select * from tbUnits"));
+        dbRecordset.AddNew();
+        dbRecordset.Fields(0).setValue(QStringLiteral("2"));
+        dbRecordset.Fields(1).setValue(QStringLiteral("Clash"));
+        QCOMPARE(errorOf([] { dbRecordset.Update(); }), ErrorNumber::DuplicateValue);
+        dbRecordset.Update();
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 2);
+
+        // A row removed by another program cannot be written back.
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
+        db.exec(QStringLiteral("delete from tbUnits where UID = '1'"));
+        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        QVERIFY(errorOf([] { dbRecordset.Update(); }) != 0);
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 1);
+    }
+
+    void transactionsAreAllOrNothing()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        modMain::dbConnection.BeginTrans();
+        OpenRecordset(QStringLiteral("select * from tbProperty"));
+        dbRecordset.AddNew();
+        dbRecordset.Fields(0).setValue(QStringLiteral("2000"));
+        dbRecordset.Update();
+        modMain::dbConnection.RollbackTrans();
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbProperty")).toInt(), 2);
+    }
+
+    void variantConversions_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<int>("int32Error");
+        QTest::addColumn<int>("singleError");
+        QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << ErrorNumber::InvalidUseOfNull
+                              << ErrorNumber::InvalidUseOfNull;
+        QTest::newRow("text") << QVariant(QStringLiteral("abc")) << ErrorNumber::TypeMismatch
+                              << ErrorNumber::TypeMismatch;
+        QTest::newRow("beyond 32 bits") << QVariant(QStringLiteral("99999999999")) << ErrorNumber::Overflow << 0;
+        QTest::newRow("beyond 64 bits") << QVariant(QStringLiteral("999999999999999999999")) << ErrorNumber::Overflow
+                                        << 0;
+        QTest::newRow("beyond single") << QVariant(1e39) << ErrorNumber::Overflow << ErrorNumber::Overflow;
+        QTest::newRow("blanks around") << QVariant(QStringLiteral(" 12 ")) << 0 << 0;
+    }
+
+    void variantConversions()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(int, int32Error);
+        QFETCH(int, singleError);
+        QCOMPARE(errorOf([&] { Variant::toInt32(value); }), int32Error);
+        QCOMPARE(errorOf([&] { Variant::toSingle(value); }), singleError);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestData)
+#include "tst_data.moc"
