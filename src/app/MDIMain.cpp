@@ -1,0 +1,165 @@
+#include "MDIMain.h"
+
+#include "ShowHelpTopic.h"
+#include "convert/frmUnitConv.h"
+#include "frmAbout.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+
+const QString MDIMain::WebAddress = QStringLiteral("www.veltrin-tech.example");
+
+namespace {
+QPointer<MDIMain> g_instance;
+}
+
+MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("MDIMain"));
+    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) + WebAddress);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    m_mdiArea->setAccessibleName(QStringLiteral("Windows"));
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIMain::subWindowActivated);
+    createActions();
+    resize(ChildForm::px(11940) + 40, ChildForm::px(6885) + 90);
+    g_instance = this;
+}
+
+MDIMain::~MDIMain() = default;
+
+MDIMain* MDIMain::instance()
+{
+    return g_instance.data();
+}
+
+void MDIMain::createActions()
+{
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("menuBar"));
+
+    QAction* unitConv = bar->addAction(QStringLiteral("Quantaro"));
+    unitConv->setObjectName(QStringLiteral("mnuUnitConv"));
+    connect(unitConv, &QAction::triggered, this, &MDIMain::mnuUnitConv_Click);
+
+    QMenu* tools = bar->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("mnuTools"));
+    tools->menuAction()->setObjectName(QStringLiteral("mnuToolsAction"));
+    QAction* newValues = tools->addAction(QStringLiteral("&New"));
+    newValues->setObjectName(QStringLiteral("mnuNG"));
+    newValues->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newValues, &QAction::triggered, this, &MDIMain::mnuNG_Click);
+    QAction* options = tools->addAction(QStringLiteral("&Options"));
+    options->setObjectName(QStringLiteral("mnuOption"));
+    options->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(options, &QAction::triggered, this, &MDIMain::mnuOption_Click);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    help->menuAction()->setObjectName(QStringLiteral("mnuHelpAction"));
+    QAction* contents = help->addAction(QStringLiteral("Cont&ents"));
+    contents->setObjectName(QStringLiteral("mnucontents"));
+    contents->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(contents, &QAction::triggered, this, &MDIMain::mnucontents_Click);
+    QAction* about = help->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("mnuAbt"));
+    about->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_A));
+    connect(about, &QAction::triggered, this, &MDIMain::mnuAbt_Click);
+
+    QAction* exit = bar->addAction(QStringLiteral("E&xit"));
+    exit->setObjectName(QStringLiteral("mnuExit"));
+    connect(exit, &QAction::triggered, this, &MDIMain::mnuExit_Click);
+
+    // Shortcuts of menu items work from anywhere in the main window, child windows included.
+    for (QAction* action : {newValues, options, contents, about})
+        action->setShortcutContext(Qt::WindowShortcut);
+}
+
+void MDIMain::load(ChildForm* form)
+{
+    QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setObjectName(form->objectName() + QStringLiteral("Frame"));
+    frame->setWindowTitle(form->windowTitle());
+    frame->setOption(QMdiSubWindow::RubberBandResize, false);
+    // Child windows keep their designed size, as fixed dialogs do.
+    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    runGuarded(this, [form] { form->Form_Load(); });
+    frame->adjustSize();
+    frame->setFixedSize(frame->sizeHint());
+    frame->show();
+    bringToFront(form);
+}
+
+void MDIMain::bringToFront(ChildForm* form)
+{
+    QMdiSubWindow* frame = form->subWindow();
+    if (!frame)
+        return;
+    if (frame->isMinimized())
+        frame->showNormal();
+    m_mdiArea->setActiveSubWindow(frame);
+    frame->raise();
+    form->setFocus();
+}
+
+void MDIMain::subWindowActivated(QMdiSubWindow* frame)
+{
+    if (!frame)
+        return;
+    if (auto* form = qobject_cast<ChildForm*>(frame->widget()))
+        runGuarded(this, [form] { form->Form_Activate(); });
+}
+
+void MDIMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        MDIForm_Load();
+    }
+}
+
+void MDIMain::closeEvent(QCloseEvent* event)
+{
+    // Closing the main window ends the program at once, whatever is open.
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+void MDIMain::MDIForm_Load()
+{
+    showChild<frmUnitConv>();
+}
+
+void MDIMain::mnuUnitConv_Click()
+{
+    showChild<frmUnitConv>();
+}
+
+void MDIMain::mnuNG_Click()
+{
+    unloadChild<frmUnitConv>();
+}
+
+void MDIMain::mnuOption_Click() {}
+
+void MDIMain::mnucontents_Click()
+{
+    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#a"), QStringLiteral("There Was An Error Opening the Help File."));
+}
+
+void MDIMain::mnuAbt_Click()
+{
+    frmAbout* about = showChild<frmAbout>();
+    about->activateWindow();
+    about->setFocus();
+}
+
+void MDIMain::mnuExit_Click()
+{
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "ChildForm.h"
+#include "MessageBox.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+
+class QAction;
+
+// The main window: a menu bar over an area that holds the child windows.
+class MDIMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static const QString WebAddress;
+
+    explicit MDIMain(QWidget* parent = nullptr);
+    ~MDIMain() override;
+
+    // The main window that is open, or nullptr.
+    static MDIMain* instance();
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+
+    // The loaded window of type T, or nullptr.
+    template <typename T> T* loadedChild() const
+    {
+        for (QMdiSubWindow* frame : m_mdiArea->subWindowList()) {
+            if (T* form = qobject_cast<T*>(frame->widget()))
+                return form;
+        }
+        return nullptr;
+    }
+
+    // Brings the loaded T to the front, or loads it: a new frame, Form_Load, shown.
+    template <typename T> T* showChild()
+    {
+        if (T* form = loadedChild<T>()) {
+            bringToFront(form);
+            return form;
+        }
+        T* form = new T;
+        load(form);
+        return form;
+    }
+
+    template <typename T> void unloadChild()
+    {
+        if (T* form = loadedChild<T>())
+            form->unload();
+    }
+
+public slots:
+    void MDIForm_Load();
+    void mnuUnitConv_Click();
+    void mnuNG_Click();
+    void mnuOption_Click();
+    void mnucontents_Click();
+    void mnuAbt_Click();
+    void mnuExit_Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void load(ChildForm* form);
+    void bringToFront(ChildForm* form);
+    void subWindowActivated(QMdiSubWindow* frame);
+
+    QMdiArea* m_mdiArea;
+    bool m_loaded = false;
+};

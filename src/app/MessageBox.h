@@ -1,0 +1,63 @@
+#pragma once
+
+#include "data/RuntimeError.h"
+
+#include <QList>
+#include <QString>
+
+#include <exception>
+
+class QWidget;
+
+// Windows message-box style numbers, kept so each call site reads as designed.
+namespace MsgStyle {
+constexpr int OkOnly = 0;
+constexpr int Critical = 16;
+constexpr int Exclamation = 48;
+constexpr int Information = 64;
+} // namespace MsgStyle
+
+// The title every box carries that names no title of its own.
+inline const QString AppTitle = QStringLiteral("Quantaro");
+// The title of the program's own warnings and prompts.
+inline const QString BoxTitle = QStringLiteral("Quantaro - Veltrin Tech");
+
+// Every message box of the program goes through here, so tests can record
+// boxes instead of showing them.
+class MessageBox
+{
+public:
+    struct Record
+    {
+        QString text;
+        QString title;
+        int style;
+    };
+
+    // Shows a modal box with an OK button; an empty title means AppTitle.
+    static void show(QWidget* parent, const QString& text, int style = MsgStyle::OkOnly,
+                     const QString& title = QString());
+
+    // While intercepting, boxes are recorded and answered OK without showing.
+    static void setIntercepting(bool on);
+    static bool intercepting();
+    static QList<Record> records();
+    static QList<Record> takeRecords();
+
+    // Reports an error that no handler expected: number and description.
+    static void showRuntimeError(QWidget* parent, const RuntimeError& error);
+    static void showUnexpected(QWidget* parent, const std::exception& error);
+};
+
+// Runs a handler body and reports any error it raises in a box, so that no
+// exception reaches Qt's event loop and the program keeps running.
+template <typename Body> void runGuarded(QWidget* parent, Body&& body)
+{
+    try {
+        body();
+    } catch (const RuntimeError& error) {
+        MessageBox::showRuntimeError(parent, error);
+    } catch (const std::exception& error) {
+        MessageBox::showUnexpected(parent, error);
+    }
+}

@@ -1,0 +1,198 @@
+#include "TestDatabase.h"
+
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "app/frmAbout.h"
+#include "convert/frmUnitConv.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+// Start-up, the main window's menus and the About box.
+class TestApp : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString builtFile(const QString& name)
+    {
+        return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
+    }
+
+    // A folder holding a copy of the program and, optionally, a catalogue.
+    static void installProgram(const QTemporaryDir& dir)
+    {
+        QVERIFY(QFile::copy(builtFile(QStringLiteral("quantaro")), dir.filePath(QStringLiteral("quantaro"))));
+        QFile::setPermissions(dir.filePath(QStringLiteral("quantaro")),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    static void startProgram(QProcess& process, const QTemporaryDir& dir)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(env);
+        process.start(dir.filePath(QStringLiteral("quantaro")), {});
+        QVERIFY(process.waitForStarted(10000));
+    }
+
+    static QStringList actionTexts(const QList<QAction*>& actions)
+    {
+        QStringList texts;
+        for (const QAction* action : actions) {
+            if (!action->isSeparator())
+                texts << action->text() + QLatin1Char('|') + action->shortcut().toString();
+        }
+        return texts;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+    }
+
+    void cleanup() { MessageBox::takeRecords(); }
+
+    void failedStartEndsWithAReport_data()
+    {
+        QTest::addColumn<QByteArray>("catalogue");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("missing") << QByteArray() << QStringLiteral("Could not find file");
+        QTest::newRow("damaged") << QByteArray("\x01\x02 not a database ").repeated(300)
+                                 << QStringLiteral("file is not a database");
+    }
+
+    void failedStartEndsWithAReport()
+    {
+        QFETCH(QByteArray, catalogue);
+        QFETCH(QString, reported);
+        QTemporaryDir dir;
+        installProgram(dir);
+        const QString path = dir.filePath(QStringLiteral("Tessaly.mdb"));
+        if (!catalogue.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(catalogue);
+        }
+        QProcess process;
+        startProgram(process, dir);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QVERIFY(process.exitCode() != 0);
+        const QString report = QString::fromLocal8Bit(process.readAllStandardError());
+        QVERIFY2(report.contains(QStringLiteral("Run-time error '")), qPrintable(report));
+        QVERIFY2(report.contains(reported), qPrintable(report));
+        QCOMPARE(QFile::exists(path), !catalogue.isEmpty());
+    }
+
+    void normalStartRunsUntilClosed()
+    {
+        QTemporaryDir dir;
+        installProgram(dir);
+        QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), dir.filePath(QStringLiteral("Tessaly.mdb"))));
+        QProcess process;
+        startProgram(process, dir);
+        QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+    }
+
+    void menuBarAsDesigned()
+    {
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        MDIMain main;
+        QVERIFY(main.windowTitle().startsWith(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, ' ')
+                                              + QStringLiteral("www.")));
+        const QStringList bar = actionTexts(main.menuBar()->actions());
+        QCOMPARE(bar, QStringList({"Quantaro|", "&Tools|", "&Help|", "E&xit|"}));
+        const QList<QAction*> top = main.menuBar()->actions();
+        QVERIFY(!top.at(0)->menu() && top.at(1)->menu() && top.at(2)->menu() && !top.at(3)->menu());
+        QCOMPARE(actionTexts(top.at(1)->menu()->actions()), QStringList({"&New|Ctrl+N", "&Options|Ctrl+O"}));
+        QCOMPARE(actionTexts(top.at(2)->menu()->actions()), QStringList({"Cont&ents|Ctrl+E", "&About|Ctrl+A"}));
+        for (const char* name : {"mnuUnitConv", "mnuNG", "mnuOption", "mnucontents", "mnuAbt", "mnuExit"})
+            QVERIFY2(main.findChild<QAction*>(QLatin1String(name)), name);
+    }
+
+    void startShowsTheConverterWithItsProperties()
+    {
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        MDIMain main;
+        main.show();
+        auto* converter = main.loadedChild<frmUnitConv>();
+        QVERIFY(converter);
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+        auto* properties = converter->findChild<QComboBox*>(QStringLiteral("cbProperty"));
+        QVERIFY(properties && properties->count() > 10);
+        QCOMPARE(properties->currentText(), QStringLiteral("Select a Property"));
+
+        // "Quantaro" brings the converter back after it was closed, loaded afresh.
+        converter->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        QTRY_VERIFY(!main.loadedChild<frmUnitConv>());
+        main.findChild<QAction*>(QStringLiteral("mnuUnitConv"))->trigger();
+        QVERIFY(main.loadedChild<frmUnitConv>());
+        main.findChild<QAction*>(QStringLiteral("mnuUnitConv"))->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+    }
+
+    void aboutBoxShowsOnceAndCloses()
+    {
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        MDIMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        // Ctrl+A reaches "&About" from inside a child window too.
+        QTest::keyClick(main.loadedChild<frmUnitConv>(), Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(main.loadedChild<frmAbout>());
+        main.findChild<QAction*>(QStringLiteral("mnuAbt"))->trigger();
+        QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+        auto* about = main.loadedChild<frmAbout>();
+        QVERIFY(about);
+        QCOMPARE(main.mdiArea()->activeSubWindow(), about->subWindow());
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Quantaro"));
+        for (const char* name : {"lblTitle", "lblLegal", "lblMaker", "lblWeb", "lblSupport"})
+            QVERIFY2(about->findChild<QWidget*>(QLatin1String(name)), name);
+        auto* ok = about->findChild<QPushButton*>(QStringLiteral("Command1"));
+        QCOMPARE(ok->text(), QStringLiteral("&Ok"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTRY_VERIFY(!main.loadedChild<frmAbout>());
+        QVERIFY(main.loadedChild<frmUnitConv>());
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void exitAndClosingEndTheProgram()
+    {
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        for (const bool viaMenu : {true, false}) {
+            MDIMain main;
+            main.show();
+            main.mnuAbt_Click();
+            QTimer::singleShot(0, &main, [&main, viaMenu] {
+                if (viaMenu)
+                    main.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+                else
+                    main.close();
+            });
+            QCOMPARE(QCoreApplication::exec(), 0);
+            QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
+        }
+    }
+};
+
+QTEST_MAIN(TestApp)
+#include "tst_app.moc"
