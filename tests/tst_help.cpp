@@ -1,0 +1,434 @@
+#include "app/ChmFile.h"
+#include "app/HelpViewer.h"
+#include "app/MessageBox.h"
+#include "app/ShowHelpTopic.h"
+
+#include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTimer>
+#include <QWidget>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString OpeningFailure = QStringLiteral("There Was An Error Opening the Help File.");
+const QString OpningFailure = QStringLiteral("There Was An Error Opning the Help File.");
+const QString DefaultLibrary = QStringLiteral("chm");
+const QString MissingLibrary = QStringLiteral("quantaro-no-such-chmlib");
+// A library that loads but exports none of chmlib's functions.
+const QString LibraryWithoutChmFunctions = QStringLiteral("z");
+
+// The block holding the anchor `name`, or an invalid block.
+QTextBlock anchorBlock(const QTextDocument* document, const QString& name)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().anchorNames().contains(name))
+                return block;
+    return {};
+}
+
+QStringList imageNames(const QTextDocument* document)
+{
+    QStringList names;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                names << it.fragment().charFormat().toImageFormat().name();
+    return names;
+}
+
+QImage imageResource(QTextDocument* document, const QString& name)
+{
+    const QVariant data = document->resource(QTextDocument::ImageResource, QUrl(name));
+    if (data.userType() == QMetaType::QImage)
+        return data.value<QImage>();
+    if (data.userType() == QMetaType::QPixmap)
+        return data.value<QPixmap>().toImage();
+    return QImage::fromData(data.toByteArray());
+}
+
+} // namespace
+
+class TestHelp : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_buildDir;
+    std::unique_ptr<QWidget> m_owner;
+
+    QList<HelpViewer*> viewersOf(QWidget* owner) const
+    {
+        return owner->findChildren<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly);
+    }
+
+    HelpViewer* onlyViewerOf(QWidget* owner) const
+    {
+        const QList<HelpViewer*> viewers = viewersOf(owner);
+        return viewers.size() == 1 ? viewers.first() : nullptr;
+    }
+
+    static QList<HelpViewer*> allViewers()
+    {
+        QList<HelpViewer*> viewers;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* viewer = qobject_cast<HelpViewer*>(window))
+                viewers << viewer;
+        return viewers;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        m_buildDir = qEnvironmentVariable("QUANTARO_BUILD_DIR", QCoreApplication::applicationDirPath());
+        QVERIFY2(QFile::exists(m_buildDir + "/TSHelp.chm"), "the build compiles TSHelp.chm beside the program");
+    }
+
+    void init()
+    {
+        MessageBox::setIntercepting(true);
+        ChmFile::setLibraryName(DefaultLibrary);
+        setHelpDirectory(m_buildDir);
+        m_owner = std::make_unique<QWidget>();
+        m_owner->setWindowTitle("owner");
+        m_owner->show();
+    }
+
+    void cleanup()
+    {
+        m_owner.reset();
+        qDeleteAll(allViewers());
+        ChmFile::setLibraryName(DefaultLibrary);
+        setHelpDirectory(QString());
+        MessageBox::setIntercepting(false);
+    }
+
+    void archiveStatus_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("fileContents"); // empty: use the compiled help file
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<int>("status");
+
+        QTest::newRow("compiled help") << DefaultLibrary << QString() << true << int(ChmFile::Status::Open);
+        QTest::newRow("missing file") << DefaultLibrary << QString() << false << int(ChmFile::Status::FileUnreadable);
+        QTest::newRow("damaged file") << DefaultLibrary << QString("<html>not an archive</html>") << true
+                                      << int(ChmFile::Status::FileUnreadable);
+        QTest::newRow("library missing") << MissingLibrary << QString() << true
+                                         << int(ChmFile::Status::LibraryUnavailable);
+        QTest::newRow("functions missing")
+            << LibraryWithoutChmFunctions << QString() << true << int(ChmFile::Status::LibraryUnavailable);
+    }
+
+    void archiveStatus()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, fileContents);
+        QFETCH(bool, fileExists);
+        QFETCH(int, status);
+
+        QTemporaryDir dir;
+        QString fileName = dir.filePath("TSHelp.chm");
+        if (!fileContents.isEmpty()) {
+            QFile file(fileName);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fileContents.toUtf8());
+        } else if (fileExists) {
+            fileName = m_buildDir + "/TSHelp.chm";
+        }
+        ChmFile::setLibraryName(library);
+        const ChmFile archive(fileName);
+        QCOMPARE(int(archive.status()), status);
+        QCOMPARE(archive.isOpen(), status == int(ChmFile::Status::Open));
+        QCOMPARE(archive.fileName(), fileName);
+        if (!archive.isOpen())
+            QVERIFY(!archive.read("/TSHelp.htm"));
+    }
+
+    void readsObjects_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("source"); // the file in the source tree, empty when the archive lacks it
+
+        const QString sources = QStringLiteral(QUANTARO_SOURCE_DIR);
+        QTest::newRow("page") << "/TSHelp.htm" << sources + "/help/TSHelp.htm";
+        QTest::newRow("style sheet") << "/TSHelp.css" << sources + "/help/TSHelp.css";
+        QTest::newRow("picture") << "/swap.png" << sources + "/src/app/images/swap.png";
+        QTest::newRow("missing page") << "/Nothing.htm" << QString();
+    }
+
+    void readsObjects()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, source);
+
+        const ChmFile archive(m_buildDir + "/TSHelp.chm");
+        QVERIFY(archive.isOpen());
+        const std::optional<QByteArray> data = archive.read(path);
+        QCOMPARE(data.has_value(), !source.isEmpty());
+        if (!data)
+            return;
+        QFile original(source);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        QCOMPARE(*data, original.readAll());
+    }
+
+    void opensTopicScrolledToAnchor_data()
+    {
+        QTest::addColumn<QString>("anchor");
+        QTest::addColumn<QString>("topic");
+        QTest::addColumn<QString>("heading");
+
+        QTest::newRow("contents") << QString("\\TSHelp.htm#a") << QString("a") << QString("Contents");
+        QTest::newRow("converter") << QString("\\TSHelp.htm#b") << QString("b") << QString("The converter window");
+        QTest::newRow("options") << QString("\\TSHelp.htm#e") << QString("e") << QString("The options window");
+        QTest::newRow("new values") << QString("\\TSHelp.htm#f") << QString("f") << QString("The New Values window");
+    }
+
+    void opensTopicScrolledToAnchor()
+    {
+        QFETCH(QString, anchor);
+        QFETCH(QString, topic);
+        QFETCH(QString, heading);
+
+        ShowHelpTopic(m_owner.get(), anchor, OpeningFailure);
+
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QVERIFY(viewer->isWindow());
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->parentWidget(), m_owner.get());
+        QCOMPARE(viewer->objectName(), QString("HelpViewer"));
+        QCOMPARE(viewer->windowTitle(), QString("Quantaro Help"));
+        QVERIFY(!viewer->showsNotFoundPage());
+        QCOMPARE(viewer->source().fragment(), topic);
+
+        const QTextBlock block = anchorBlock(viewer->document(), topic);
+        QVERIFY(block.isValid());
+        QCOMPARE(block.text().trimmed(), heading);
+        const int top = qRound(viewer->document()->documentLayout()->blockBoundingRect(block).top());
+        const QScrollBar* bar = viewer->verticalScrollBar();
+        QVERIFY(qAbs(bar->value() - qMin(top, bar->maximum())) <= 2);
+        if (topic != "a")
+            QVERIFY(bar->value() > 0);
+    }
+
+    void loadsPicturesAndStyle()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+
+        const QStringList names = imageNames(viewer->document());
+        QVERIFY(names.contains("quantaro.png"));
+        QVERIFY(names.contains("swap.png"));
+        QVERIFY(names.contains("help.png"));
+        for (const QString& name : names)
+            QVERIFY2(!imageResource(viewer->document(), name).isNull(), qPrintable(name));
+
+        // Headings are coloured only by the style sheet, which comes from the archive too.
+        const QTextBlock heading = anchorBlock(viewer->document(), "b");
+        QCOMPARE(heading.begin().fragment().charFormat().foreground().style(), Qt::SolidPattern);
+    }
+
+    void followsLinksInsideTheArchive()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+
+        viewer->setSource(QUrl("TSHelp.htm#f"));
+        QVERIFY(!viewer->showsNotFoundPage());
+        QCOMPARE(viewer->source().fragment(), QString("f"));
+        QVERIFY(viewer->verticalScrollBar()->value() > 0);
+
+        viewer->setSource(QUrl("Nothing.htm"));
+        QVERIFY(viewer->showsNotFoundPage());
+        viewer->backward();
+        QVERIFY(anchorBlock(viewer->document(), "f").isValid());
+    }
+
+    void failureToInvokeShowsMessage_data()
+    {
+        QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("failureMessage");
+
+        QTest::newRow("library missing") << MissingLibrary << OpeningFailure;
+        QTest::newRow("functions missing") << LibraryWithoutChmFunctions << OpeningFailure;
+        QTest::newRow("options window text") << MissingLibrary << OpningFailure;
+    }
+
+    void failureToInvokeShowsMessage()
+    {
+        QFETCH(QString, library);
+        QFETCH(QString, failureMessage);
+
+        ChmFile::setLibraryName(library);
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", failureMessage);
+
+        const QList<MessageBox::Record> records = MessageBox::takeRecords();
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.first().text, failureMessage);
+        QCOMPARE(records.first().style, MsgStyle::Critical);
+        QCOMPARE(records.first().title, QString("Quantaro - Veltrin Tech"));
+        QVERIFY(allViewers().isEmpty());
+    }
+
+    void missingHelpShowsNotFoundPage_data()
+    {
+        QTest::addColumn<QString>("fileContents"); // empty: use the compiled help file
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QString>("anchor");
+
+        QTest::newRow("missing file") << QString() << false << "\\TSHelp.htm#b";
+        QTest::newRow("damaged file") << QString("MZ damaged") << true << "\\TSHelp.htm#b";
+        QTest::newRow("missing anchor") << QString() << true << "\\TSHelp.htm#zz";
+        QTest::newRow("missing page") << QString() << true << "\\Nothing.htm#b";
+    }
+
+    void missingHelpShowsNotFoundPage()
+    {
+        QFETCH(QString, fileContents);
+        QFETCH(bool, fileExists);
+        QFETCH(QString, anchor);
+
+        QTemporaryDir dir;
+        if (!fileContents.isEmpty()) {
+            QFile file(dir.filePath("TSHelp.chm"));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(fileContents.toUtf8());
+            setHelpDirectory(dir.path());
+        } else if (!fileExists) {
+            setHelpDirectory(dir.path());
+        }
+
+        ShowHelpTopic(m_owner.get(), anchor, OpeningFailure);
+
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QVERIFY(viewer->isVisible());
+        QVERIFY(viewer->showsNotFoundPage());
+        QVERIFY(!anchorBlock(viewer->document(), "b").isValid());
+        QVERIFY(!viewer->toPlainText().trimmed().isEmpty());
+    }
+
+    void reusesTheViewerOfEachOwner()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+        QPointer<HelpViewer> first = onlyViewerOf(m_owner.get());
+        QVERIFY(first);
+
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
+        QCOMPARE(onlyViewerOf(m_owner.get()), first.data());
+        QCOMPARE(first->source().fragment(), QString("e"));
+
+        // A page that could not be found does not stick to a reused viewer.
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#zz", OpeningFailure);
+        QVERIFY(first->showsNotFoundPage());
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#f", OpeningFailure);
+        QVERIFY(!first->showsNotFoundPage());
+        QVERIFY(anchorBlock(first->document(), "f").isValid());
+
+        QWidget otherOwner;
+        otherOwner.show();
+        ShowHelpTopic(&otherOwner, "\\TSHelp.htm#f", OpeningFailure);
+        QVERIFY(onlyViewerOf(&otherOwner));
+        QVERIFY(onlyViewerOf(&otherOwner) != first.data());
+
+        // A closed viewer is gone; the next request opens a new one.
+        first->close();
+        QTRY_VERIFY(!first);
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
+        QVERIFY(onlyViewerOf(m_owner.get()));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    // Without a directory set, the help file is the one beside the executable,
+    // where the build puts it for this test program as for Quantaro.
+    void looksBesideTheExecutable()
+    {
+        setHelpDirectory(QString());
+        QCOMPARE(helpDirectory(), QCoreApplication::applicationDirPath());
+
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QVERIFY(!viewer->showsNotFoundPage());
+        QVERIFY(anchorBlock(viewer->document(), "e").isValid());
+    }
+
+    void viewerWithoutOwner()
+    {
+        ShowHelpTopic(nullptr, "\\TSHelp.htm#a", OpeningFailure);
+        ShowHelpTopic(nullptr, "\\TSHelp.htm#f", OpeningFailure);
+        QList<HelpViewer*> viewers = allViewers();
+        QCOMPARE(viewers.size(), 1);
+        QVERIFY(!viewers.first()->parent());
+        QCOMPARE(viewers.first()->source().fragment(), QString("f"));
+    }
+
+    void buttonPicturesAreBuiltIn_data()
+    {
+        QTest::addColumn<QString>("resource");
+        QTest::addColumn<QString>("source");
+
+        const QString images = QStringLiteral(QUANTARO_SOURCE_DIR "/src/app/images");
+        QTest::newRow("help") << ":/images/help.png" << images + "/help.png";
+        QTest::newRow("swap") << ":/images/swap.png" << images + "/swap.png";
+    }
+
+    // The windows' buttons show these pictures from the program's resources.
+    void buttonPicturesAreBuiltIn()
+    {
+        QFETCH(QString, resource);
+        QFETCH(QString, source);
+
+        const QImage picture(resource);
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture, QImage(source));
+    }
+
+    void realMessageBoxIsShownAndClosed()
+    {
+        MessageBox::setIntercepting(false);
+        ChmFile::setLibraryName(MissingLibrary);
+        QString shownText;
+        QString shownTitle;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            shownText = box->text();
+            shownTitle = box->windowTitle();
+            shownIcon = box->icon();
+            box->button(QMessageBox::Ok)->click();
+        });
+
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
+
+        QCOMPARE(shownText, OpeningFailure);
+        QCOMPARE(shownTitle, QString("Quantaro - Veltrin Tech"));
+        QCOMPARE(shownIcon, QMessageBox::Critical);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(allViewers().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestHelp)
+#include "tst_help.moc"
