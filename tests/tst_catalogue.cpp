@@ -1,0 +1,714 @@
+// The shipped catalogue: the rules its rows must keep, the parser of its
+// sources, the tool that builds Tessaly.mdb, and every factor checked against
+// GNU units.
+
+#include "data/CatalogueSource.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using CatalogueSource::Unit;
+
+namespace {
+
+const QString BuiltConnection = QStringLiteral("tst_catalogue_built");
+
+// The properties that list another property's units, and that property.
+const QList<QPair<QString, QString>> BorrowingProperties = {
+    {"1111", "1015"}, {"1040", "1015"}, {"1020", "1012"}, {"1109", "1012"}, {"1024", "1021"}, {"1023", "1021"},
+    {"1056", "1021"}, {"1064", "1021"}, {"1141", "1021"}, {"1127", "1114"}, {"1090", "1022"},
+};
+
+// Units deliberately not compared with GNU units. "*" stands for every unit of the property.
+struct GnuException
+{
+    QString propId;
+    QString name;
+    QString reason;
+};
+const QList<GnuException> GnuExceptions = {
+    {"92", "*",
+     "temperature scales are converted by formula and their factor is never read; GNU units knows them "
+     "only as non-linear functions (tempF(x), tempC(x))"},
+    {"93", "*", "the same four temperature scales as property 92"},
+};
+
+QString buildDir()
+{
+    const QString dir = qEnvironmentVariable("QUANTARO_BUILD_DIR");
+    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
+}
+
+// The index of the reviewed exception that covers a unit, or -1.
+int gnuExceptionFor(const Unit& unit)
+{
+    for (int i = 0; i < GnuExceptions.size(); ++i) {
+        const GnuException& exception = GnuExceptions.at(i);
+        if (exception.propId == unit.propId && (exception.name == "*" || exception.name == unit.name))
+            return i;
+    }
+    return -1;
+}
+
+void writeFile(const QString& path, const QString& text)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(text.toUtf8());
+}
+
+// A small catalogue in a directory: properties.txt and one units file.
+void writeCatalogue(const QString& dir, const QString& properties, const QString& units)
+{
+    writeFile(dir + "/properties.txt", properties);
+    writeFile(dir + "/units/10-units.txt", units);
+}
+
+const QString SmallProperties = QStringLiteral("# test\n"
+                                               "1 | Length\n"
+                                               "2 | Area\n"
+                                               "3 | Distance | 1\n");
+const QString SmallUnits = QStringLiteral("[1]\n"
+                                          "Metre | 1 | m | base\n"
+                                          "Foot | 0.3048 | ft | exact\n"
+                                          "\n"
+                                          "[2]\n"
+                                          "Square metre | 1 | m^2 | base\n"
+                                          "Square foot | {1:Foot}^2 | ft^2 | derived\n");
+
+// The value of GNU units for each query "have" expressed in "want", in one run.
+// Returns false when the batch output does not line up with the queries.
+bool runGnuUnits(const QList<QPair<QString, QString>>& queries, QList<double>& values, QString& error)
+{
+    QProcess units;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("LC_ALL", "C");
+    units.setProcessEnvironment(env);
+    units.start("units", {"-t", "-o", "%.17g"});
+    if (!units.waitForStarted()) {
+        error = "GNU units cannot be run (" + units.errorString() + "); the project's set-up installs it";
+        return false;
+    }
+    QByteArray input;
+    for (const auto& query : queries)
+        input += query.first.toUtf8() + '\n' + query.second.toUtf8() + '\n';
+    units.write(input);
+    units.closeWriteChannel();
+    if (!units.waitForFinished(120000)) {
+        error = "GNU units did not finish";
+        return false;
+    }
+    const QStringList lines = QString::fromUtf8(units.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    values.clear();
+    for (const QString& line : lines) {
+        bool ok = false;
+        values.append(line.trimmed().toDouble(&ok));
+        if (!ok) {
+            error = "GNU units answered: " + line;
+            return false;
+        }
+    }
+    if (values.size() != queries.size()) {
+        error = QString("GNU units gave %1 answers to %2 queries").arg(values.size()).arg(queries.size());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+class tst_catalogue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void identifiersAreDecimalAndDistinct_data();
+    void identifiersAreDecimalAndDistinct();
+    void shippedState_data();
+    void shippedState();
+    void unitNamesAreDistinctPerProperty();
+    void borrowingProperties_data();
+    void borrowingProperties();
+    void otherPropertiesHaveTwoUnits();
+    void temperatureProperties_data();
+    void temperatureProperties();
+    void catalogueIsComplete();
+
+    void databaseMatchesSources();
+    void knownFactors_data();
+    void knownFactors();
+    void factorsAgreeWithGnuUnits();
+
+    void parserEvaluatesDefinitions_data();
+    void parserEvaluatesDefinitions();
+    void parserReadsSmallCatalogue();
+    void parserRejects_data();
+    void parserRejects();
+
+    void toolWritesDatabase();
+    void toolFailureKeepsPreviousFile_data();
+    void toolFailureKeepsPreviousFile();
+
+private:
+    QSqlDatabase built() const { return QSqlDatabase::database(BuiltConnection); }
+    QList<QStringList> rows(const QString& sql) const;
+
+    CatalogueSource::Catalogue m_sources;
+    QHash<QString, QString> m_referenceGnu; // property -> GNU expression of its reference unit
+};
+
+QList<QStringList> tst_catalogue::rows(const QString& sql) const
+{
+    QSqlQuery query(built());
+    if (!query.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    QList<QStringList> result;
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < query.record().count(); ++i)
+            row.append(query.value(i).toString());
+        result.append(row);
+    }
+    return result;
+}
+
+void tst_catalogue::initTestCase()
+{
+    QLocale::setDefault(QLocale::c());
+    m_sources = CatalogueSource::load(QStringLiteral(QUANTARO_CATALOGUE_DIR));
+    for (const Unit& unit : std::as_const(m_sources.units)) {
+        if (!m_referenceGnu.contains(unit.propId))
+            m_referenceGnu.insert(unit.propId, unit.gnuUnits);
+    }
+
+    const QString path = buildDir() + "/Tessaly.mdb";
+    QVERIFY2(QFile::exists(path), qPrintable(path + " has not been built"));
+    QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", BuiltConnection);
+    db.setDatabaseName(path);
+    db.setConnectOptions("QSQLITE_OPEN_READONLY");
+    QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+}
+
+void tst_catalogue::cleanupTestCase()
+{
+    QSqlDatabase::database(BuiltConnection).close();
+    QSqlDatabase::removeDatabase(BuiltConnection);
+}
+
+void tst_catalogue::identifiersAreDecimalAndDistinct_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("tbProperty.PropID") << "select PropID from tbProperty";
+    QTest::newRow("tbUnits.UID") << "select UID from tbUnits";
+    QTest::newRow("tbUnits.PropID") << "select distinct PropID from tbUnits";
+}
+
+void tst_catalogue::identifiersAreDecimalAndDistinct()
+{
+    QFETCH(QString, sql);
+    QSet<QString> seen;
+    for (const QStringList& row : rows(sql)) {
+        const QString id = row.at(0);
+        QVERIFY2(CatalogueSource::isValidId(id), qPrintable("not a plain decimal 32-bit identifier: " + id));
+        bool ok = false;
+        QCOMPARE(QString::number(id.toInt(&ok)), id);
+        QVERIFY(ok);
+        QVERIFY2(!seen.contains(id), qPrintable("duplicate identifier " + id));
+        seen.insert(id);
+    }
+    QVERIFY(!seen.isEmpty());
+}
+
+void tst_catalogue::shippedState_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::newRow("propDF") << "select count(*) from tbProperty where propDF is not '0'";
+    QTest::newRow("df") << "select count(*) from tbUnits where df is not '0'";
+    QTest::newRow("user properties") << "select count(*) from tbUserProperty";
+    QTest::newRow("user units") << "select count(*) from tbUserUnits";
+}
+
+void tst_catalogue::shippedState()
+{
+    QFETCH(QString, sql);
+    QCOMPARE(rows(sql).value(0).value(0), QString("0"));
+}
+
+void tst_catalogue::unitNamesAreDistinctPerProperty()
+{
+    QSet<QString> seen;
+    for (const QStringList& row : rows("select PropID, uname from tbUnits")) {
+        const QString key = row.at(0) + ':' + row.at(1).toCaseFolded();
+        QVERIFY2(!seen.contains(key), qPrintable("duplicate unit " + row.join(" ")));
+        QCOMPARE(row.at(1).trimmed(), row.at(1));
+        seen.insert(key);
+    }
+}
+
+void tst_catalogue::borrowingProperties_data()
+{
+    QTest::addColumn<QString>("propId");
+    QTest::addColumn<QString>("target");
+    for (const auto& [propId, target] : BorrowingProperties)
+        QTest::newRow(qPrintable(propId)) << propId << target;
+}
+
+void tst_catalogue::borrowingProperties()
+{
+    QFETCH(QString, propId);
+    QFETCH(QString, target);
+    const QString count = "select count(*) from %1 where PropID = '%2'";
+    QCOMPARE(rows(count.arg("tbProperty", propId)).value(0).value(0), QString("1"));
+    QCOMPARE(rows(count.arg("tbUnits", propId)).value(0).value(0), QString("0"));
+    QVERIFY(rows(count.arg("tbUnits", target)).value(0).value(0).toInt() >= 2);
+}
+
+void tst_catalogue::otherPropertiesHaveTwoUnits()
+{
+    QSet<QString> borrowing;
+    for (const auto& pair : BorrowingProperties)
+        borrowing.insert(pair.first);
+    const QList<QStringList> counts = rows("select p.PropID, (select count(*) from tbUnits u where u.PropID = p.PropID)"
+                                           " from tbProperty p");
+    for (const QStringList& row : counts) {
+        if (!borrowing.contains(row.at(0)))
+            QVERIFY2(row.at(1).toInt() >= 2, qPrintable("property " + row.at(0) + " has fewer than two units"));
+    }
+}
+
+void tst_catalogue::temperatureProperties_data()
+{
+    QTest::addColumn<QString>("propId");
+    QTest::newRow("92") << "92";
+    QTest::newRow("93") << "93";
+}
+
+void tst_catalogue::temperatureProperties()
+{
+    QFETCH(QString, propId);
+    QStringList names;
+    for (const QStringList& row : rows("select uname from tbUnits where PropID = '" + propId + "'"))
+        names.append(row.at(0));
+    names.sort();
+    QCOMPARE(names, QStringList({"Celsius", "Fahrenheit", "Kelvin", "Rankine"}));
+}
+
+void tst_catalogue::catalogueIsComplete()
+{
+    QVERIFY(rows("select count(*) from tbProperty").value(0).value(0).toInt() >= 110);
+    QVERIFY(rows("select count(*) from tbUnits").value(0).value(0).toInt() >= 1000);
+}
+
+void tst_catalogue::databaseMatchesSources()
+{
+    const QList<QStringList> properties = rows("select * from tbProperty order by rowid");
+    QCOMPARE(properties.size(), m_sources.properties.size());
+    for (int i = 0; i < properties.size(); ++i) {
+        const CatalogueSource::Property& source = m_sources.properties.at(i);
+        QCOMPARE(properties.at(i), QStringList({source.id, source.name, "0"}));
+    }
+
+    QSqlQuery query(built());
+    QVERIFY(query.exec("select UID, uname, factor, PropID, df from tbUnits order by rowid"));
+    int i = 0;
+    while (query.next()) {
+        QVERIFY(i < m_sources.units.size());
+        const Unit& source = m_sources.units.at(i++);
+        QCOMPARE(query.value(0).toString(), source.uid);
+        QCOMPARE(query.value(0).toString(), QString::number(i));
+        QCOMPARE(query.value(1).toString(), source.name);
+        const double expected = CatalogueSource::isTemperatureProperty(source.propId) ? 1.0 : 1.0 / source.value;
+        QCOMPARE(query.value(2).toDouble(), expected);
+        QCOMPARE(query.value(3).toString(), source.propId);
+        QCOMPARE(query.value(4).toString(), QString("0"));
+    }
+    QCOMPARE(i, m_sources.units.size());
+}
+
+void tst_catalogue::knownFactors_data()
+{
+    // Standard values, written independently of the sources: size of one unit in the reference unit.
+    QTest::addColumn<QString>("propId");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("size");
+    QTest::newRow("metre") << "1015"
+                           << "Metre" << 1.0;
+    QTest::newRow("foot") << "1015"
+                          << "Foot" << 0.3048;
+    QTest::newRow("inch") << "1015"
+                          << "Inch" << 0.0254;
+    QTest::newRow("mile") << "1015"
+                          << "Mile" << 1609.344;
+    QTest::newRow("survey foot") << "1015"
+                                 << "Foot (US survey)" << 1200.0 / 3937.0;
+    QTest::newRow("nautical mile") << "1015"
+                                   << "Nautical mile" << 1852.0;
+    QTest::newRow("acre") << "1013"
+                          << "Acre (international)" << 4046.8564224;
+    QTest::newRow("US gallon") << "1014"
+                               << "Gallon (US liquid)" << 3.785411784e-3;
+    QTest::newRow("imperial gallon") << "1014"
+                                     << "Gallon (imperial)" << 4.54609e-3;
+    QTest::newRow("pound") << "1026"
+                           << "Pound" << 0.45359237;
+    QTest::newRow("knot") << "1114"
+                          << "Knot" << 1852.0 / 3600.0;
+    QTest::newRow("mph") << "1114"
+                         << "Mile per hour" << 0.44704;
+    QTest::newRow("pound-force") << "1022"
+                                 << "Pound-force" << 4.4482216152605;
+    QTest::newRow("atmosphere") << "1021"
+                                << "Standard atmosphere" << 101325.0;
+    QTest::newRow("psi") << "1021"
+                         << "Pound-force per square inch (psi)" << 6894.757293168361;
+    QTest::newRow("kilowatt hour") << "1012"
+                                   << "Kilowatt hour" << 3.6e6;
+    QTest::newRow("calorie") << "1012"
+                             << "Calorie (thermochemical)" << 4.184;
+    QTest::newRow("Btu") << "1012"
+                         << "British thermal unit (International Table)" << 1055.05585262;
+    QTest::newRow("horsepower") << "1044"
+                                << "Horsepower (mechanical)" << 745.69987158227022;
+    QTest::newRow("degree") << "1016"
+                            << "Degree" << 3.14159265358979323846 / 180.0;
+    QTest::newRow("kibibyte") << "1110"
+                              << "Kibibyte (1024 bytes)" << 8192.0;
+    QTest::newRow("mpg") << "1065"
+                         << "Mile per gallon (US liquid)" << 1.609344 / 3.785411784;
+}
+
+void tst_catalogue::knownFactors()
+{
+    QFETCH(QString, propId);
+    QFETCH(QString, name);
+    QFETCH(double, size);
+    QSqlQuery query(built());
+    query.prepare("select factor from tbUnits where PropID = ? and uname = ?");
+    query.addBindValue(propId);
+    query.addBindValue(name);
+    QVERIFY(query.exec());
+    QVERIFY2(query.next(), qPrintable(name + " is missing"));
+    const double factor = query.value(0).toDouble();
+    QVERIFY2(std::abs(factor * size - 1.0) < 1e-12, qPrintable(QString::number(factor, 'g', 17)));
+}
+
+void tst_catalogue::factorsAgreeWithGnuUnits()
+{
+    QVERIFY2(!QStandardPaths::findExecutable("units").isEmpty(),
+             "GNU units is not installed; the project's set-up installs it (Debian package units)");
+    QHash<QString, double> factors;
+    for (const QStringList& row : rows("select UID, factor from tbUnits"))
+        factors.insert(row.at(0), row.at(1).toDouble());
+
+    QList<const Unit*> checked;
+    QList<QPair<QString, QString>> queries;
+    QSet<int> usedExceptions;
+    for (const Unit& unit : std::as_const(m_sources.units)) {
+        const int exception = gnuExceptionFor(unit);
+        if (exception >= 0) {
+            usedExceptions.insert(exception);
+            continue;
+        }
+        QVERIFY2(unit.gnuUnits != "-", qPrintable(unit.file + ": " + unit.name +
+                                                  " has no GNU units expression "
+                                                  "and is not among the reviewed exceptions"));
+        checked.append(&unit);
+        queries.append({unit.gnuUnits, m_referenceGnu.value(unit.propId)});
+    }
+    for (int i = 0; i < GnuExceptions.size(); ++i)
+        QVERIFY2(usedExceptions.contains(i), qPrintable("stale exception for property " + GnuExceptions.at(i).propId));
+
+    // Batches of queries keep the run short; a batch that fails is asked again one query at a
+    // time so that the report names the units GNU units did not understand.
+    constexpr int BatchSize = 100;
+    QList<double> values;
+    QStringList failures;
+    for (int start = 0; start < queries.size(); start += BatchSize) {
+        const QList<QPair<QString, QString>> batch = queries.mid(start, BatchSize);
+        QList<double> answers;
+        QString error;
+        if (runGnuUnits(batch, answers, error)) {
+            values += answers;
+            continue;
+        }
+        for (int i = 0; i < batch.size(); ++i) {
+            const Unit& unit = *checked.at(start + i);
+            if (!runGnuUnits({batch.at(i)}, answers, error))
+                failures.append(QString("%1:%2 %3: %4").arg(unit.file).arg(unit.line).arg(unit.name, error));
+            values.append(answers.value(0, qQNaN()));
+        }
+    }
+    QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+
+    QStringList mismatches;
+    for (int i = 0; i < checked.size(); ++i) {
+        const Unit& unit = *checked.at(i);
+        const double factor = factors.value(unit.uid);
+        const double relative = std::abs(factor * values.at(i) - 1.0);
+        if (!(relative < 1e-9))
+            mismatches.append(QString("%1:%2 %3: factor %4, GNU units %5 (relative error %6)")
+                                  .arg(unit.file)
+                                  .arg(unit.line)
+                                  .arg(unit.name)
+                                  .arg(factor, 0, 'g', 17)
+                                  .arg(1.0 / values.at(i), 0, 'g', 17)
+                                  .arg(relative, 0, 'g', 3));
+    }
+    QVERIFY2(mismatches.isEmpty(), qPrintable(mismatches.join('\n')));
+    QVERIFY(checked.size() >= 1000);
+}
+
+void tst_catalogue::parserEvaluatesDefinitions_data()
+{
+    QTest::addColumn<QString>("definition");
+    QTest::addColumn<double>("value");
+    QTest::newRow("integer") << "12" << 12.0;
+    QTest::newRow("decimal") << "0.3048" << 0.3048;
+    QTest::newRow("leading point") << ".5" << 0.5;
+    QTest::newRow("exponent") << "2.5E-1" << 0.25;
+    QTest::newRow("precedence") << "1 + 2 * 3" << 7.0;
+    QTest::newRow("parentheses") << "(1 + 2) * 3" << 9.0;
+    QTest::newRow("left to right") << "8 / 4 / 2" << 1.0;
+    QTest::newRow("subtraction") << "10 - 4 - 1" << 5.0;
+    QTest::newRow("power") << "2^10" << 1024.0;
+    QTest::newRow("negative power") << "10^-3" << 1e-3;
+    QTest::newRow("power before minus") << "-2^2 + 8" << 4.0;
+    QTest::newRow("unary minus") << "-(-3)" << 3.0;
+    QTest::newRow("reference") << "{Foot} * 3" << 0.9144;
+    QTest::newRow("reference any case") << "{FOOT}" << 0.3048;
+    QTest::newRow("other property") << "{2:Square foot} / {Foot}" << 0.3048;
+    QTest::newRow("power of reference") << "{Foot}^2" << 0.3048 * 0.3048;
+}
+
+void tst_catalogue::parserEvaluatesDefinitions()
+{
+    QFETCH(QString, definition);
+    QFETCH(double, value);
+    QTemporaryDir dir;
+    writeCatalogue(dir.path(), SmallProperties, SmallUnits + "[1]\nProbe | " + definition + " | - | test\n");
+    const CatalogueSource::Catalogue catalogue = CatalogueSource::load(dir.path());
+    const Unit& probe = catalogue.units.last();
+    QCOMPARE(probe.name, QString("Probe"));
+    QVERIFY2(std::abs(probe.value / value - 1.0) < 1e-15, qPrintable(QString::number(probe.value, 'g', 17)));
+    QCOMPARE(probe.factor, 1.0 / probe.value);
+}
+
+void tst_catalogue::parserReadsSmallCatalogue()
+{
+    QTemporaryDir dir;
+    writeCatalogue(dir.path(), SmallProperties + "92 | Temperature\n",
+                   SmallUnits + "[92]\nKelvin | - | - | SI\nCelsius | - | - | SI\n"
+                                "Fahrenheit | - | - | NIST\nRankine | - | - | NIST\n");
+    const CatalogueSource::Catalogue catalogue = CatalogueSource::load(dir.path());
+    QCOMPARE(catalogue.properties.size(), 4);
+    QCOMPARE(catalogue.properties.at(2).borrowsFrom, QString("1"));
+    QCOMPARE(catalogue.units.size(), 8);
+    QStringList uids;
+    for (const Unit& unit : catalogue.units)
+        uids.append(unit.uid);
+    QCOMPARE(uids, QStringList({"1", "2", "3", "4", "5", "6", "7", "8"}));
+    QCOMPARE(catalogue.units.at(1).factor, 1.0 / 0.3048);
+    QCOMPARE(catalogue.units.at(1).line, 3);
+    QCOMPARE(catalogue.units.at(1).file, QString("units/10-units.txt"));
+    QCOMPARE(catalogue.units.at(1).gnuUnits, QString("ft"));
+    QCOMPARE(catalogue.units.at(4).factor, 1.0);
+}
+
+void tst_catalogue::parserRejects_data()
+{
+    QTest::addColumn<QString>("properties");
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+
+    const QString units = "units/10-units.txt";
+    const QString props = "properties.txt";
+    const auto probe = [&](const char* tag, const QString& definition, const QString& message) {
+        QTest::newRow(tag) << SmallProperties << SmallUnits + "[1]\nProbe | " + definition + " | - | test\n"
+                           << units << 9 << message;
+    };
+    probe("unknown reference", "{Yard}", "unknown unit reference {Yard}");
+    probe("unknown other property", "{7:Foot}", "unknown unit reference {7:Foot}");
+    probe("reference to itself", "{Probe}", "unknown unit reference {Probe}");
+    probe("trailing operator", "2 *", "the definition ends early");
+    probe("missing bracket", "(1 + 2", "')' is missing");
+    probe("two numbers", "1 2", "unexpected '2'");
+    probe("a word", "abc", "a number, '(' or '{' is expected");
+    probe("unclosed reference", "{Foot", "'}' is missing");
+    probe("fractional exponent", "2^1.5", "unexpected '.'");
+    probe("missing exponent", "2^x", "an integer exponent is expected");
+    probe("empty reference", "{}", "an empty unit reference");
+    probe("division by zero", "1 / 0", "division by zero");
+    probe("division by a difference", "1 / (2 - 2)", "division by zero");
+    probe("zero to a negative power", "0^-1", "division by zero");
+    probe("zero", "0", "is not positive");
+    probe("negative", "1 - 3", "is not positive");
+    probe("overflow", "1e308 * 10", "is not finite");
+    probe("factor overflow", "1e-310", "out of range");
+
+    QTest::newRow("duplicate name") << SmallProperties << SmallUnits + "[1]\nFOOT | 12 | - | x\n"
+                                    << units << 9 << "duplicate unit name 'FOOT' in property 1";
+    QTest::newRow("unknown property") << SmallProperties << SmallUnits + "[999]\n"
+                                      << units << 8 << "unknown property '999'";
+    QTest::newRow("borrowing property with units") << SmallProperties << SmallUnits + "[3]\n"
+                                                   << units << 8 << "property 3 borrows the units of 1";
+    QTest::newRow("reference unit not 1") << SmallProperties << "[1]\nMetre | 2 | m | x\nFoot | 1 | ft | x\n"
+                                          << units << 2 << "its definition must be 1";
+    QTest::newRow("three fields") << SmallProperties << SmallUnits + "[1]\nYard | 0.9144 | yd\n"
+                                  << units << 9 << "expected 'Name | definition";
+    QTest::newRow("empty source") << SmallProperties << SmallUnits + "[1]\nYard | 0.9144 | yd | \n"
+                                  << units << 9 << "every field must be filled";
+    QTest::newRow("brace in name") << SmallProperties << SmallUnits + "[1]\nYard {x} | 0.9144 | yd | x\n"
+                                   << units << 9 << "a unit name cannot contain '{' or '}'";
+    QTest::newRow("unit before header") << SmallProperties << "Metre | 1 | m | x\n"
+                                        << units << 1 << "a unit before the first [PropID] header";
+    QTest::newRow("too few units") << SmallProperties + "4 | Volume\n"
+                                   << SmallUnits + "[4]\nLitre | 1 | l | x\n"
+                                   << props << 5 << "property 4 has fewer than two units";
+
+    QTest::newRow("leading zero") << "01 | Length\n" << SmallUnits << props << 1 << "bad property ID '01'";
+    QTest::newRow("sign") << "-1 | Length\n" << SmallUnits << props << 1 << "bad property ID '-1'";
+    QTest::newRow("beyond 32 bits") << "2147483648 | Length\n"
+                                    << SmallUnits << props << 1 << "bad property ID '2147483648'";
+    QTest::newRow("not digits") << "1a | Length\n" << SmallUnits << props << 1 << "bad property ID '1a'";
+    QTest::newRow("duplicate ID") << SmallProperties + "1 | Again\n"
+                                  << SmallUnits << props << 5 << "duplicate property ID 1";
+    QTest::newRow("duplicate property name") << SmallProperties + "4 | length\n"
+                                             << SmallUnits << props << 5 << "duplicate property name 'length'";
+    QTest::newRow("borrows unknown") << SmallProperties + "4 | Height | 9\n"
+                                     << SmallUnits << props << 5 << "property 4 borrows from unknown property 9";
+    QTest::newRow("borrows a borrower") << SmallProperties + "4 | Height | 3\n"
+                                        << SmallUnits << props << 5
+                                        << "property 4 borrows from 3, which has no units of its own";
+    QTest::newRow("missing name") << "1 | \n" << SmallUnits << props << 1 << "property 1 has no name";
+
+    const QString temperature = SmallProperties + "92 | Temperature\n";
+    const QString scales = "[92]\nKelvin | - | - | x\nCelsius | - | - | x\nFahrenheit | - | - | x\n";
+    QTest::newRow("missing scale") << temperature << SmallUnits + scales << props << 5
+                                   << "temperature property 92 lacks the scale Rankine";
+    QTest::newRow("scale in lower case") << temperature << SmallUnits + scales + "rankine | - | - | x\n"
+                                         << units << 12 << "must be named Fahrenheit, Celsius, Rankine or Kelvin";
+    QTest::newRow("scale with a factor") << temperature << SmallUnits + scales + "Rankine | 5/9 | - | x\n"
+                                         << units << 12 << "its definition must be '-'";
+    QTest::newRow("scale referenced") << temperature
+                                      << SmallUnits + scales + "Rankine | - | - | x\n[1]\nX | {92:Kelvin} | - | x\n"
+                                      << units << 14 << "cannot be referenced";
+    QTest::newRow("temperature borrows") << SmallProperties + "93 | Hot | 1\n"
+                                         << SmallUnits << props << 5
+                                         << "a temperature property cannot borrow or lend units";
+}
+
+void tst_catalogue::parserRejects()
+{
+    QFETCH(QString, properties);
+    QFETCH(QString, units);
+    QFETCH(QString, file);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    writeCatalogue(dir.path(), properties, units);
+    try {
+        CatalogueSource::load(dir.path());
+        QFAIL("the faulty catalogue was accepted");
+    } catch (const CatalogueSource::SourceError& error) {
+        QCOMPARE(error.file(), file);
+        QCOMPARE(error.line(), line);
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+        QVERIFY(QString::fromUtf8(error.what()).startsWith(QString("%1:%2: ").arg(file).arg(line)));
+    }
+}
+
+void tst_catalogue::toolWritesDatabase()
+{
+    QTemporaryDir dir;
+    writeCatalogue(dir.path() + "/src", SmallProperties + "92 | Temperature\n",
+                   SmallUnits + "[92]\nKelvin | - | - | SI\nCelsius | - | - | SI\n"
+                                "Fahrenheit | - | - | NIST\nRankine | - | - | NIST\n");
+    const QString output = dir.path() + "/out.mdb";
+    QProcess tool;
+    tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
+    QVERIFY(tool.waitForFinished());
+    QCOMPARE(tool.exitCode(), 0);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"out.mdb"}));
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tool_output");
+        db.setDatabaseName(output);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("pragma journal_mode"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QString("delete"));
+        QVERIFY(query.exec("select * from tbProperty"));
+        QList<QStringList> properties;
+        while (query.next())
+            properties.append({query.value(0).toString(), query.value(1).toString(), query.value(2).toString()});
+        QCOMPARE(properties,
+                 QList<QStringList>(
+                     {{"1", "Length", "0"}, {"2", "Area", "0"}, {"3", "Distance", "0"}, {"92", "Temperature", "0"}}));
+        QVERIFY(query.exec("select * from tbUnits where uname = 'square FOOT'"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toString(), QString("4"));
+        QCOMPARE(query.value(2).toDouble(), 1.0 / (0.3048 * 0.3048));
+        QCOMPARE(query.value(3).toString(), QString("2"));
+        QCOMPARE(query.value(4).toString(), QString("0"));
+        QVERIFY(query.exec("select count(*) from tbUnits where PropID = '92' and factor = 1"));
+        QVERIFY(query.next());
+        QCOMPARE(query.value(0).toInt(), 4);
+    }
+    QSqlDatabase::removeDatabase("tool_output");
+}
+
+void tst_catalogue::toolFailureKeepsPreviousFile_data()
+{
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<bool>("outputIsFolder");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("fault in the sources") << SmallUnits + "[1]\nBad | 1 / 0 | - | x\n"
+                                          << false << "units/10-units.txt:9: division by zero";
+    QTest::newRow("output cannot be replaced") << SmallUnits << true << "cannot rename";
+}
+
+void tst_catalogue::toolFailureKeepsPreviousFile()
+{
+    QFETCH(QString, units);
+    QFETCH(bool, outputIsFolder);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    writeCatalogue(dir.path() + "/src", SmallProperties, units);
+    const QString output = dir.path() + "/out.mdb";
+    const QString previous = outputIsFolder ? output + "/previous" : output;
+    writeFile(previous, "previous catalogue");
+    QProcess tool;
+    tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
+    QVERIFY(tool.waitForFinished());
+    QVERIFY(tool.exitCode() != 0);
+    const QString error = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(error.contains(message), qPrintable(error));
+    QFile file(previous);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("previous catalogue"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList({"out.mdb", "src"}));
+}
+
+QTEST_GUILESS_MAIN(tst_catalogue)
+#include "tst_catalogue.moc"

@@ -1,0 +1,150 @@
+// Builds the shipped catalogue database from its human-readable sources:
+//   mkcatalogue <catalogue-dir> <output-file>
+// The file is written under a temporary name and renamed into place only when
+// complete, so a failed build never leaves a half-written catalogue behind.
+
+#include "data/CatalogueSource.h"
+#include "data/RuntimeError.h"
+#include "data/Schema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const QString ConnectionName = QStringLiteral("mkcatalogue");
+const QString Visible = QStringLiteral("0");
+
+void exec(QSqlQuery& query)
+{
+    if (!query.exec())
+        throw RuntimeError(ErrorNumber::ProviderError, query.lastError().text());
+}
+
+void insertProperties(QSqlDatabase& db, const QList<CatalogueSource::Property>& properties)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("insert into tbProperty (PropID, propname, propDF) values (?, ?, ?)"));
+    for (const CatalogueSource::Property& property : properties) {
+        query.bindValue(0, property.id);
+        query.bindValue(1, property.name);
+        query.bindValue(2, Visible);
+        exec(query);
+    }
+}
+
+void insertUnits(QSqlDatabase& db, const QList<CatalogueSource::Unit>& units)
+{
+    QSqlQuery query(db);
+    query.prepare(QStringLiteral("insert into tbUnits (UID, uname, factor, PropID, df) values (?, ?, ?, ?, ?)"));
+    for (const CatalogueSource::Unit& unit : units) {
+        query.bindValue(0, unit.uid);
+        query.bindValue(1, unit.name);
+        query.bindValue(2, CatalogueSource::isTemperatureProperty(unit.propId) ? 1.0 : unit.factor);
+        query.bindValue(3, unit.propId);
+        query.bindValue(4, Visible);
+        exec(query);
+    }
+}
+
+// Writes the whole catalogue into a new database file in one transaction.
+void writeDatabase(const QString& path, const CatalogueSource::Catalogue& catalogue)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
+    db.setDatabaseName(path);
+    if (!db.open())
+        throw RuntimeError(ErrorNumber::ProviderError, db.lastError().text());
+    try {
+        if (!db.transaction())
+            throw RuntimeError(ErrorNumber::ProviderError, db.lastError().text());
+        Schema::create(db);
+        insertProperties(db, catalogue.properties);
+        insertUnits(db, catalogue.units);
+        if (!db.commit())
+            throw RuntimeError(ErrorNumber::ProviderError, db.lastError().text());
+    } catch (...) {
+        db.close();
+        throw;
+    }
+    db.close();
+}
+
+// Owns the temporary file until it is renamed into place; removes it otherwise.
+class TemporaryOutput
+{
+public:
+    explicit TemporaryOutput(const QString& output)
+        : m_path(output + QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid()))
+    {
+        QFile::remove(m_path);
+    }
+    ~TemporaryOutput()
+    {
+        if (!m_committed)
+            QFile::remove(m_path);
+    }
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+    QString path() const { return m_path; }
+
+    void commitTo(const QString& output)
+    {
+        std::error_code error;
+        std::filesystem::rename(QFile::encodeName(m_path).toStdString(), QFile::encodeName(output).toStdString(),
+                                error);
+        if (error)
+            throw RuntimeError(
+                ErrorNumber::ProviderError,
+                QStringLiteral("cannot rename to %1: %2").arg(output, QString::fromStdString(error.message())));
+        m_committed = true;
+    }
+
+private:
+    QString m_path;
+    bool m_committed = false;
+};
+
+int build(const QString& sourceDir, const QString& output)
+{
+    const CatalogueSource::Catalogue catalogue = CatalogueSource::load(sourceDir);
+    TemporaryOutput temporary(output);
+    writeDatabase(temporary.path(), catalogue);
+    QSqlDatabase::removeDatabase(ConnectionName);
+    temporary.commitTo(output);
+    std::printf("%s: %lld properties, %lld units\n", qPrintable(QFileInfo(output).fileName()),
+                static_cast<long long>(catalogue.properties.size()), static_cast<long long>(catalogue.units.size()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: mkcatalogue <catalogue-dir> <output-file>\n");
+        return 2;
+    }
+    const QString sourceDir = args.at(1);
+    try {
+        return build(sourceDir, args.at(2));
+    } catch (const CatalogueSource::SourceError& error) {
+        std::fprintf(stderr, "%s/%s\n", qPrintable(QDir::cleanPath(sourceDir)), error.what());
+    } catch (const RuntimeError& error) {
+        std::fprintf(stderr, "mkcatalogue: error %d: %s\n", error.number(), qPrintable(error.description()));
+    }
+    QSqlDatabase::removeDatabase(ConnectionName);
+    return 1;
+}
