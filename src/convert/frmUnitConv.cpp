@@ -1,0 +1,345 @@
+#include "frmUnitConv.h"
+
+#include "ConversionEngine.h"
+#include "NumberText.h"
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "app/ShowHelpTopic.h"
+#include "app/SortedLists.h"
+#include "data/RuntimeError.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+const QString PropertyPrompt = QStringLiteral("Select a Property");
+const QString NoUnitMessage =
+    QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
+const QString HelpFailure = QStringLiteral("There Was An Error Opening the Help File.");
+const QString VisibleFlag = QStringLiteral("0");
+
+// Reading the item data of a combo with no entry selected is the old program's
+// "Invalid property array index".
+constexpr int InvalidPropertyArrayIndex = 381;
+
+QFont makeFont(const QString& family, qreal points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
+}
+
+template <typename T> T* named(T* widget, const QString& name)
+{
+    widget->setObjectName(name);
+    return widget;
+}
+
+QListWidgetItem* selectedItem(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+qint32 unitId(const QListWidgetItem* item)
+{
+    return item->data(Qt::UserRole).value<qint32>();
+}
+
+bool isVisibleRow(int flagColumn)
+{
+    return modMain::dbRecordset.Fields(flagColumn).Value().toString() == VisibleFlag;
+}
+
+} // namespace
+
+frmUnitConv::frmUnitConv(QWidget* parent) : ChildForm(parent)
+{
+    setObjectName(QStringLiteral("frmUnitConv"));
+    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies"));
+    setFixedSize(px(11940), px(6885));
+    createControls();
+    orderTabs();
+    connectHandlers();
+}
+
+void frmUnitConv::createControls()
+{
+    const QFont labelFont = makeFont(QStringLiteral("Trebuchet MS"), 11.25, true);
+    const QFont textFont = makeFont(QStringLiteral("Arial"), 11.25, false);
+    const QFont buttonFont = makeFont(QStringLiteral("Tahoma"), 9.75, true);
+
+    const auto label = [&](const QString& name, const QString& caption, QWidget* buddy) {
+        auto* widget = named(new QLabel(caption, this), name);
+        widget->setFont(labelFont);
+        widget->setBuddy(buddy);
+        return widget;
+    };
+    const auto button = [&](const QString& name, const QString& caption) {
+        auto* widget = named(new QPushButton(caption, this), name);
+        widget->setFont(buttonFont);
+        return widget;
+    };
+
+    cbProperty = named(new QComboBox(this), QStringLiteral("cbProperty"));
+    cbProperty->setEditable(true);
+    // A plain drop-down combo: typing neither adds entries nor completes names.
+    cbProperty->setInsertPolicy(QComboBox::NoInsert);
+    cbProperty->setCompleter(nullptr);
+    place(cbProperty, 1140, 210, 4125, 315);
+    lbloutput_2 = label(QStringLiteral("lbloutput_2"), QStringLiteral("Property"), cbProperty);
+    place(lbloutput_2, 120, 210, 975, 285);
+
+    txtInput = named(new QLineEdit(this), QStringLiteral("txtInput"));
+    txtInput->setFont(textFont);
+    place(txtInput, 1140, 570, 4125, 375);
+    lbloutput_3 = label(QStringLiteral("lbloutput_3"), QStringLiteral("Value"), txtInput);
+    place(lbloutput_3, 120, 600, 975, 285);
+
+    Frame1 = named(new QGroupBox(QStringLiteral("Output"), this), QStringLiteral("Frame1"));
+    Frame1->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, true));
+    place(Frame1, 6600, 270, 5205, 765);
+    txtOutput = named(new QLineEdit(Frame1), QStringLiteral("txtOutput"));
+    txtOutput->setFont(textFont);
+    txtOutput->setAccessibleName(QStringLiteral("Output"));
+    place(txtOutput, 90, 270, 5025, 375);
+
+    lstUnitFrm = named(new QListWidget(this), QStringLiteral("lstUnitFrm"));
+    place(lstUnitFrm, 60, 1410, 5235, 4545);
+    lbloutput_0 = label(QStringLiteral("lbloutput_0"), QStringLiteral("Unit From"), lstUnitFrm);
+    place(lbloutput_0, 90, 1110, 1305, 285);
+
+    lstUnitTo = named(new QListWidget(this), QStringLiteral("lstUnitTo"));
+    place(lstUnitTo, 6630, 1410, 5235, 4545);
+    lbloutput_1 = label(QStringLiteral("lbloutput_1"), QStringLiteral("Unit To"), lstUnitTo);
+    place(lbloutput_1, 6630, 1110, 1305, 285);
+
+    cmdSwap = button(QStringLiteral("cmdSwap"), QStringLiteral("&Swap"));
+    cmdSwap->setIcon(QIcon(QStringLiteral(":/images/swap.png")));
+    cmdSwap->setIconSize(QSize(16, 16));
+    place(cmdSwap, 5340, 1620, 1275, 585);
+    cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clea&r"));
+    place(cmdClear, 5340, 2250, 1275, 585);
+    Command3 = button(QStringLiteral("Command3"), QStringLiteral("&New Values"));
+    place(Command3, 5340, 2880, 1275, 585);
+    Command2 = button(QStringLiteral("Command2"), QStringLiteral("&Options"));
+    place(Command2, 5340, 3510, 1275, 585);
+    cmdCancel = button(QStringLiteral("cmdCancel"), QStringLiteral("&Done"));
+    place(cmdCancel, 5340, 4140, 1275, 585);
+
+    cmdHelp_0 = button(QStringLiteral("cmdHelp_0"), QString());
+    cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
+    cmdHelp_0->setIconSize(QSize(32, 32));
+    cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
+    QPalette lightGrey = cmdHelp_0->palette();
+    lightGrey.setColor(QPalette::Button, QColor(0xE0, 0xE0, 0xE0));
+    cmdHelp_0->setPalette(lightGrey);
+    place(cmdHelp_0, 5580, 4965, 825, 735);
+
+    for (QListWidget* list : {lstUnitFrm, lstUnitTo})
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void frmUnitConv::orderTabs()
+{
+    const QList<QWidget*> chain = {cbProperty, txtInput,  lstUnitFrm, lstUnitTo, cmdSwap, cmdClear,
+                                   cmdCancel,  cmdHelp_0, txtOutput,  Command2,  Command3};
+    for (int i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void frmUnitConv::connectHandlers()
+{
+    connect(cbProperty, &QComboBox::activated, this, &frmUnitConv::cbProperty_Click);
+    // Selections made by the program (as in Swap) convert too, so the
+    // selection itself is watched rather than the click.
+    connect(lstUnitFrm, &QListWidget::itemSelectionChanged, this, &frmUnitConv::lstUnitFrm_Click);
+    connect(lstUnitTo, &QListWidget::itemSelectionChanged, this, &frmUnitConv::lstUnitTo_Click);
+    connect(cmdSwap, &QPushButton::clicked, this, &frmUnitConv::cmdSwap_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmUnitConv::cmdClear_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmUnitConv::cmdCancel_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmUnitConv::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmUnitConv::Command3_Click);
+    connect(cmdHelp_0, &QPushButton::clicked, this, &frmUnitConv::cmdHelp_Click);
+}
+
+void frmUnitConv::Form_Load()
+{
+    cbProperty->clear();
+    runGuarded(this, [this] { fillProperties(); });
+    showPropertyPrompt();
+}
+
+void frmUnitConv::fillProperties()
+{
+    modMain::OpenRecordset(QStringLiteral("select * from tbProperty"));
+    Recordset& rows = modMain::dbRecordset;
+    while (!rows.Eof()) {
+        if (isVisibleRow(2))
+            SortedLists::insertSorted(cbProperty, Variant::toText(rows.Fields(1).Value()),
+                                      Variant::toInt32(rows.Fields(0).Value()));
+        rows.MoveNext();
+    }
+}
+
+void frmUnitConv::showPropertyPrompt()
+{
+    // The prompt is no entry: clear the selection first, since setting the
+    // edit text alone keeps the current entry.
+    cbProperty->setCurrentIndex(-1);
+    cbProperty->setEditText(PropertyPrompt);
+}
+
+void frmUnitConv::Form_Activate()
+{
+    moveInArea(5, 5);
+}
+
+void frmUnitConv::clearUnitLists()
+{
+    // Emptying a list is no selection by the user: nothing converts.
+    for (QListWidget* list : {lstUnitFrm, lstUnitTo}) {
+        const QSignalBlocker quiet(list);
+        list->clear();
+    }
+}
+
+void frmUnitConv::cbProperty_Click()
+{
+    clearUnitLists();
+    try {
+        fillUnits();
+    } catch (const std::exception&) {
+        MessageBox::show(this, NoUnitMessage, MsgStyle::OkOnly);
+    }
+}
+
+void frmUnitConv::fillUnits()
+{
+    modMain::CurrentPropID = QString::number(selectedPropertyId());
+    ResolveUnitProperty();
+    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID});
+    Recordset& rows = modMain::dbRecordset;
+    while (!rows.Eof()) {
+        if (isVisibleRow(4)) {
+            // Both values are read before either list takes the entry, so a bad
+            // row never leaves the two lists holding different units.
+            const QString name = Variant::toText(rows.Fields(1).Value());
+            const qint32 uid = Variant::toInt32(rows.Fields(0).Value());
+            SortedLists::insertSorted(lstUnitFrm, name, uid);
+            SortedLists::insertSorted(lstUnitTo, name, uid);
+        }
+        rows.MoveNext();
+    }
+}
+
+qint32 frmUnitConv::selectedPropertyId() const
+{
+    const int index = cbProperty->currentIndex();
+    if (index < 0 || cbProperty->itemText(index) != cbProperty->currentText())
+        throw RuntimeError(InvalidPropertyArrayIndex,
+                           QStringLiteral("Invalid property array index: no property is selected"));
+    return SortedLists::itemData(cbProperty, index);
+}
+
+void frmUnitConv::lstUnitFrm_Click()
+{
+    runGuarded(this, [this] { ConvertValue(); });
+}
+
+void frmUnitConv::lstUnitTo_Click()
+{
+    runGuarded(this, [this] { ConvertValue(); });
+}
+
+bool frmUnitConv::inputsReady()
+{
+    const auto warn = [this](const QString& text) {
+        MessageBox::show(this, text, MsgStyle::Exclamation, BoxTitle);
+        return false;
+    };
+    if (!NumberText::IsNumeric(txtInput->text()))
+        return warn(QStringLiteral("Invalid Input"));
+    if (!selectedItem(lstUnitFrm))
+        return warn(QStringLiteral("Select Unit From"));
+    if (!selectedItem(lstUnitTo))
+        return warn(QStringLiteral("Select Unit To"));
+    return true;
+}
+
+void frmUnitConv::ConvertValue()
+{
+    if (!inputsReady())
+        return;
+    const qint32 propId = selectedPropertyId();
+    const QListWidgetItem* from = selectedItem(lstUnitFrm);
+    const QListWidgetItem* to = selectedItem(lstUnitTo);
+    if (IsTemperatureProperty(propId)) {
+        if (const std::optional<QString> text = ConvertTemperature(from->text(), to->text(), txtInput->text()))
+            txtOutput->setText(*text);
+        return;
+    }
+    const float value = NumberText::parseSingle(txtInput->text());
+    txtOutput->setText(NumberText::formatSingle(ConvertByFactor(value, unitId(from), unitId(to))));
+}
+
+void frmUnitConv::cmdSwap_Click()
+{
+    runGuarded(this, [this] {
+        if (!inputsReady())
+            return;
+        const int targetRow = lstUnitTo->row(selectedItem(lstUnitTo));
+        // Each selection below converts on its own, as a click would.
+        lstUnitTo->setCurrentRow(lstUnitFrm->row(selectedItem(lstUnitFrm)), QItemSelectionModel::ClearAndSelect);
+        lstUnitFrm->setCurrentRow(targetRow, QItemSelectionModel::ClearAndSelect);
+        ConvertValue();
+    });
+}
+
+void frmUnitConv::cmdClear_Click()
+{
+    clearUnitLists();
+    showPropertyPrompt();
+    txtInput->clear();
+    txtOutput->clear();
+}
+
+void frmUnitConv::cmdCancel_Click()
+{
+    unload();
+}
+
+void frmUnitConv::Command2_Click()
+{
+    if (MDIMain* main = MDIMain::instance())
+        main->showChild<frmOptions>();
+    unload();
+}
+
+void frmUnitConv::Command3_Click()
+{
+    if (MDIMain* main = MDIMain::instance())
+        main->showChild<frmNew>();
+    unload();
+}
+
+void frmUnitConv::cmdHelp_Click()
+{
+    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#b"), HelpFailure);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "app/ChildForm.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+// The converter window: pick a property, type a value, pick the unit to convert
+// from and the unit to convert to, and read the result.
+class frmUnitConv : public ChildForm
+{
+    Q_OBJECT
+
+public:
+    explicit frmUnitConv(QWidget* parent = nullptr);
+
+    void Form_Load() override;
+    void Form_Activate() override;
+
+public slots:
+    void cbProperty_Click();
+    void lstUnitFrm_Click();
+    void lstUnitTo_Click();
+    void cmdSwap_Click();
+    void cmdClear_Click();
+    void cmdCancel_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void cmdHelp_Click();
+
+private:
+    void createControls();
+    void orderTabs();
+    void connectHandlers();
+
+    void fillProperties();
+    void clearUnitLists();
+    void fillUnits();
+    void showPropertyPrompt();
+    // The three checks every conversion and Swap make first; false after a warning.
+    bool inputsReady();
+    qint32 selectedPropertyId() const;
+    void ConvertValue();
+
+    QLabel* lbloutput_0 = nullptr;
+    QLabel* lbloutput_1 = nullptr;
+    QLabel* lbloutput_2 = nullptr;
+    QLabel* lbloutput_3 = nullptr;
+    QComboBox* cbProperty = nullptr;
+    QLineEdit* txtInput = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QLineEdit* txtOutput = nullptr;
+    QListWidget* lstUnitFrm = nullptr;
+    QListWidget* lstUnitTo = nullptr;
+    QPushButton* cmdSwap = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdHelp_0 = nullptr;
+};

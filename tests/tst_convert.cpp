@@ -1,0 +1,591 @@
+#include "TestDatabase.h"
+
+#include "app/ChmFile.h"
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "convert/frmUnitConv.h"
+#include "data/RuntimeError.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+const QString Prompt = QStringLiteral("Select a Property");
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList result;
+    for (int row = 0; row < list->count(); ++row)
+        result << list->item(row)->text();
+    return result;
+}
+
+QList<qint32> data(const QListWidget* list)
+{
+    QList<qint32> result;
+    for (int row = 0; row < list->count(); ++row)
+        result << list->item(row)->data(Qt::UserRole).value<qint32>();
+    return result;
+}
+
+QString selectedText(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+// The converter, loaded on a fresh catalogue and shown, driven through its widgets.
+class Converter
+{
+public:
+    Converter() : form(new frmUnitConv)
+    {
+        form->Form_Load();
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get()))
+            qFatal("the converter is not shown");
+    }
+    ~Converter() { delete form.get(); }
+
+    template <typename T> T* get(const char* name) const
+    {
+        T* widget = form->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    QComboBox* combo() const { return get<QComboBox>("cbProperty"); }
+    QLineEdit* input() const { return get<QLineEdit>("txtInput"); }
+    QLineEdit* output() const { return get<QLineEdit>("txtOutput"); }
+    QListWidget* from() const { return get<QListWidget>("lstUnitFrm"); }
+    QListWidget* to() const { return get<QListWidget>("lstUnitTo"); }
+
+    // Picks a property as a user does: opens the drop-down and clicks the entry.
+    void pick(const QString& property) const
+    {
+        QComboBox* box = combo();
+        box->showPopup();
+        QAbstractItemView* view = box->view();
+        const QModelIndex index = view->model()->index(box->findText(property), 0);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    }
+    void click(QListWidget* list, const QString& unit) const
+    {
+        QListWidgetItem* item = list->findItems(unit, Qt::MatchExactly).value(0);
+        if (!item)
+            qFatal("no unit %s", qPrintable(unit));
+        list->scrollToItem(item);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    }
+    void press(const char* button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
+    void type(const QString& value) const
+    {
+        input()->clear();
+        QTest::keyClicks(input(), value);
+    }
+    void convert(const QString& value, const QString& fromUnit, const QString& toUnit) const
+    {
+        type(value);
+        click(from(), fromUnit);
+        // With no target unit yet, the source click is answered "Select Unit To".
+        if (to()->selectedItems().isEmpty())
+            MessageBox::takeRecords();
+        click(to(), toUnit);
+    }
+
+    QPointer<frmUnitConv> form;
+};
+
+void addTemperature(TestDatabase& db)
+{
+    db.addProperty("92", "Temperature");
+    db.addUnit("921", "Celsius", 1, "92");
+    db.addUnit("922", "Fahrenheit", 1, "92");
+    db.addUnit("923", "Kelvin", 1, "92");
+    db.addUnit("924", "celsius", 1, "92");
+    db.addUnit("925", "Centigrade", 1, "92");
+}
+
+void addLength(TestDatabase& db)
+{
+    db.addProperty("1015", "Length");
+    db.addUnit("11", "A", 1, "1015");
+    db.addUnit("12", "B", 2, "1015");
+    db.addUnit("13", "Big", 10, "1015");
+    db.addUnit("14", "Zero", 0, "1015");
+}
+
+bool isRuntimeError(const MessageBox::Record& record, int number)
+{
+    return record.style == MsgStyle::Critical && record.title == AppTitle &&
+           record.text.startsWith(QStringLiteral("Run-time error '%1':\n\n").arg(number));
+}
+
+} // namespace
+
+class TestConvert : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+    }
+    void init() { MessageBox::takeRecords(); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    void loadListsVisiblePropertiesSorted()
+    {
+        TestDatabase db;
+        db.addProperty("3", "gamma");
+        db.addProperty("1", "Alpha");
+        db.addProperty("2", "beta");
+        db.addProperty("4", "Delta", "1");
+        db.addProperty("5", "Epsilon", "2");
+        db.addProperty("6", "Zeta", "");
+        db.addProperty("7", "Eta", " 0");
+        db.openShared();
+        Converter c;
+        QComboBox* combo = c.combo();
+        QStringList names;
+        QList<qint32> ids;
+        for (int i = 0; i < combo->count(); ++i) {
+            names << combo->itemText(i);
+            ids << combo->itemData(i).value<qint32>();
+        }
+        QCOMPARE(names, QStringList({"Alpha", "beta", "gamma"}));
+        QCOMPARE(ids, QList<qint32>({1, 2, 3}));
+        QCOMPARE(combo->currentIndex(), -1);
+        QCOMPARE(combo->currentText(), Prompt);
+        QCOMPARE(c.from()->count() + c.to()->count(), 0);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void unitListsVisibleUnitsSorted()
+    {
+        TestDatabase db;
+        db.addProperty("1015", "Length");
+        db.addProperty("1016", "Empty");
+        db.addUnit("3", "c", 1, "1015");
+        db.addUnit("1", "A", 1, "1015");
+        db.addUnit("2", "b", 1, "1015");
+        db.addUnit("4", "Hidden", 1, "1015", "1");
+        db.addUnit("5", "Odd", 1, "1015", "2");
+        db.addUnit("6", "Empty", 1, "1015", "");
+        db.addUnit("7", "Blank", 1, "1015", " 0");
+        db.addUnit("8", "Hidden too", 1, "1016", "1");
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        QCOMPARE(c.combo()->currentText(), QString("Length"));
+        for (QListWidget* list : {c.from(), c.to()}) {
+            QCOMPARE(texts(list), QStringList({"A", "b", "c"}));
+            QCOMPARE(data(list), QList<qint32>({1, 2, 3}));
+            QVERIFY(list->selectedItems().isEmpty());
+        }
+        c.type("1");
+        c.click(c.from(), "A");
+        MessageBox::takeRecords();
+        c.pick("Empty");
+        QCOMPARE(c.from()->count() + c.to()->count(), 0);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void unitListFailureKeepsListsAlike()
+    {
+        TestDatabase db;
+        db.addProperty("1015", "Length");
+        db.addUnit("1", "A", 1, "1015");
+        db.addUnit("x2", "Broken", 1, "1015");
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QString("No unit available for this property. To add new unit for this property go "
+                                        "to 'Tools' -> 'New'."));
+        QCOMPARE(boxes[0].title, AppTitle);
+        QCOMPARE(boxes[0].style, MsgStyle::OkOnly);
+        QCOMPARE(texts(c.from()), texts(c.to()));
+        QVERIFY(!texts(c.from()).contains("Broken"));
+    }
+
+    void borrowedPropertyConvertsByItsOwnRule()
+    {
+        TestDatabase db;
+        db.addProperty("1040", "Borrower");
+        db.addProperty("1015", "Lender", "1");
+        db.addUnit("1", "Celsius", 1, "1015");
+        db.addUnit("2", "Fahrenheit", 2, "1015");
+        db.addUnit("3", "Own", 1, "1040");
+        db.openShared();
+        Converter c;
+        c.pick("Borrower");
+        QCOMPARE(texts(c.to()), QStringList({"Celsius", "Fahrenheit"}));
+        c.convert("100", "Celsius", "Fahrenheit");
+        QCOMPARE(c.output()->text(), QString("200"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void temperatureAndSwap()
+    {
+        TestDatabase db;
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick("Temperature");
+        c.convert("100", "Celsius", "Fahrenheit");
+        QCOMPARE(c.output()->text(), QString("212"));
+        c.press("cmdSwap");
+        QCOMPARE(c.output()->text(), QString("37.7777777777778"));
+        QCOMPARE(selectedText(c.from()), QString("Fahrenheit"));
+        QCOMPARE(selectedText(c.to()), QString("Celsius"));
+        QCOMPARE(c.input()->text(), QString("100"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void temperatureOtherNameGivesNothing_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::newRow("lower case") << "celsius";
+        QTest::newRow("other name") << "Centigrade";
+    }
+
+    void temperatureOtherNameGivesNothing()
+    {
+        QFETCH(QString, unit);
+        TestDatabase db;
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick("Temperature");
+        c.convert("100", "Celsius", "Kelvin");
+        c.click(c.to(), unit);
+        QCOMPARE(c.output()->text(), QString("373.15"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void warnings_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty value") << "" << QStringList{"from"} << "Invalid Input";
+        QTest::newRow("blanks only") << "   " << QStringList{"to"} << "Invalid Input";
+        QTest::newRow("not numeric") << "1,5" << QStringList{"from"} << "Invalid Input";
+        QTest::newRow("no target unit") << "1" << QStringList{"from"} << "Select Unit To";
+        QTest::newRow("no source unit") << "1" << QStringList{"to"} << "Select Unit From";
+        QTest::newRow("swap, not numeric") << "x" << QStringList{"swap"} << "Invalid Input";
+        QTest::newRow("swap, no units") << "1" << QStringList{"swap"} << "Select Unit From";
+        QTest::newRow("swap, no target unit") << "1" << QStringList{"from", "swap"} << "Select Unit To";
+    }
+
+    void warnings()
+    {
+        QFETCH(QString, value);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, message);
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.output()->setText("previous");
+        c.type(value);
+        for (const QString& step : steps) {
+            MessageBox::takeRecords();
+            if (step == "swap")
+                c.press("cmdSwap");
+            else
+                c.click(step == "from" ? c.from() : c.to(), "B");
+        }
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, message);
+        QCOMPARE(boxes[0].title, BoxTitle);
+        QCOMPARE(boxes[0].style, MsgStyle::Exclamation);
+        QCOMPARE(c.output()->text(), QString("previous"));
+    }
+
+    void editingValueKeepsOldResult()
+    {
+        TestDatabase db;
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick("Temperature");
+        c.convert("100", "Celsius", "Fahrenheit");
+        c.type("0");
+        QCOMPARE(c.output()->text(), QString("212"));
+        c.click(c.to(), "Kelvin");
+        QCOMPARE(c.output()->text(), QString("273.15"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void clear()
+    {
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.convert("3", "A", "B");
+        QCOMPARE(c.output()->text(), QString("6"));
+        c.press("cmdClear");
+        QCOMPARE(c.from()->count() + c.to()->count(), 0);
+        QCOMPARE(c.input()->text(), QString());
+        QCOMPARE(c.output()->text(), QString());
+        QCOMPARE(c.combo()->currentText(), Prompt);
+        QCOMPARE(c.combo()->currentIndex(), -1);
+        QCOMPARE(c.combo()->count(), 1);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void germanLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        TestDatabase db;
+        addLength(db);
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.convert("1,5", "B", "A");
+        QCOMPARE(c.output()->text(), QString("0,75"));
+        c.pick("Temperature");
+        c.convert("98,6", "Fahrenheit", "Celsius");
+        QCOMPARE(c.output()->text(), QString("36,9999991522895"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void untrappedErrors_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("sourceList");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("error");
+        QTest::newRow("edited property text") << "edit property" << false << "Big" << 381;
+        QTest::newRow("zero source factor") << "" << true << "Zero" << int(ErrorNumber::DivisionByZero);
+        QTest::newRow("vanished unit") << "delete Big" << false << "Big" << int(ErrorNumber::NoCurrentRecord);
+        QTest::newRow("value beyond single") << "value 1E39" << false << "Big" << int(ErrorNumber::Overflow);
+        QTest::newRow("result beyond single") << "value 3E38" << false << "Big" << int(ErrorNumber::Overflow);
+    }
+
+    void untrappedErrors()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, sourceList);
+        QFETCH(QString, unit);
+        QFETCH(int, error);
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.convert("1", "A", "B");
+        QCOMPARE(c.output()->text(), QString("2"));
+        if (fault == "edit property")
+            QTest::keyClicks(c.combo()->lineEdit(), "s");
+        else if (fault == "delete Big")
+            db.exec("delete from tbUnits where uname = 'Big'");
+        else if (fault.startsWith("value "))
+            c.type(fault.mid(6));
+        c.click(sourceList ? c.from() : c.to(), unit);
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(isRuntimeError(boxes[0], error), qPrintable(boxes[0].text));
+        QCOMPARE(c.output()->text(), QString("2"));
+    }
+
+    void swapRunsEveryConversion()
+    {
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.convert("1", "A", "Zero");
+        QCOMPARE(c.output()->text(), QString("0"));
+        c.press("cmdSwap");
+        // The target selection converts A to A; selecting Zero as source and
+        // the final conversion each divide by its factor.
+        QCOMPARE(c.output()->text(), QString("1"));
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 2);
+        for (const MessageBox::Record& box : boxes)
+            QVERIFY2(isRuntimeError(box, ErrorNumber::DivisionByZero), qPrintable(box.text));
+        QCOMPARE(selectedText(c.from()), QString("Zero"));
+        QCOMPARE(selectedText(c.to()), QString("A"));
+    }
+
+    void realWarningDuringSelection()
+    {
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        MessageBox::setIntercepting(false);
+        QStringList shown;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown << box->windowTitle();
+                box->accept();
+            }
+        });
+        closer.start(0);
+        c.click(c.from(), "B");
+        QTest::mouseMove(c.from()->viewport(), c.from()->visualItemRect(c.from()->item(0)).center());
+        QCoreApplication::processEvents();
+        closer.stop();
+        MessageBox::setIntercepting(true);
+        QCOMPARE(shown, QStringList{BoxTitle});
+        QCOMPARE(selectedText(c.from()), QString("B"));
+        QVERIFY(c.to()->selectedItems().isEmpty());
+    }
+
+    void hostedInMainWindow_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Done") << "cmdCancel";
+        QTest::newRow("Options") << "Command2";
+        QTest::newRow("New Values") << "Command3";
+    }
+
+    void hostedInMainWindow()
+    {
+        QFETCH(QString, button);
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        MDIMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto* form = main.loadedChild<frmUnitConv>();
+        QVERIFY(form);
+        QMdiSubWindow* frame = form->subWindow();
+        QCOMPARE(frame->windowTitle(), QString("Quantaro - Veltrin Technologies"));
+        QCOMPARE(form->size(), QSize(796, 459));
+        // Every activation puts the window back at the top left corner.
+        frame->move(120, 80);
+        main.mdiArea()->setActiveSubWindow(nullptr);
+        main.mdiArea()->setActiveSubWindow(frame);
+        QCOMPARE(frame->pos(), QPoint(0, 0));
+
+        // Unloaded by its button, and loaded afresh with what was added meanwhile.
+        QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!main.loadedChild<frmUnitConv>());
+        db.addProperty("2000", "Added");
+        main.mnuUnitConv_Click();
+        form = main.loadedChild<frmUnitConv>();
+        QVERIFY(form);
+        QCOMPARE(form->findChild<QComboBox*>("cbProperty")->findText("Added"), 0);
+    }
+
+    void helpFailure()
+    {
+        TestDatabase db;
+        db.openShared();
+        Converter c;
+        const QString library = ChmFile::libraryName();
+        ChmFile::setLibraryName("quantaro-no-such-chmlib");
+        c.press("cmdHelp_0");
+        ChmFile::setLibraryName(library);
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QString("There Was An Error Opening the Help File."));
+        QCOMPARE(boxes[0].style, MsgStyle::Critical);
+    }
+
+    void layout()
+    {
+        TestDatabase db;
+        db.openShared();
+        Converter c;
+        frmUnitConv* form = c.form;
+        QCOMPARE(form->windowTitle(), QString("Quantaro - Veltrin Technologies"));
+        QCOMPARE(form->size(), QSize(796, 459));
+        QCOMPARE(c.combo()->geometry(), QRect(76, 14, 275, 21));
+        QCOMPARE(c.output()->parentWidget(), c.get<QGroupBox>("Frame1"));
+        QCOMPARE(c.output()->geometry(), QRect(6, 18, 335, 25));
+        QCOMPARE(c.to()->geometry(), QRect(442, 94, 349, 303));
+        auto* help = c.get<QPushButton>("cmdHelp_0");
+        QCOMPARE(help->geometry(), QRect(372, 331, 55, 49));
+        QVERIFY(help->text().isEmpty());
+        QVERIFY(!help->icon().isNull());
+        QCOMPARE(help->accessibleName(), QString("Help"));
+        auto* swap = c.get<QPushButton>("cmdSwap");
+        QCOMPARE(swap->text(), QString("&Swap"));
+        QVERIFY(!swap->icon().isNull());
+
+        const QList<QPair<const char*, QWidget*>> buddies = {
+            {"lbloutput_0", c.from()}, {"lbloutput_1", c.to()}, {"lbloutput_2", c.combo()}, {"lbloutput_3", c.input()}};
+        for (const auto& [label, buddy] : buddies) {
+            QCOMPARE(c.get<QLabel>(label)->buddy(), buddy);
+            QCOMPARE(c.get<QLabel>(label)->font().family(), QString("Trebuchet MS"));
+            QVERIFY(c.get<QLabel>(label)->font().bold());
+        }
+        QCOMPARE(c.input()->font().family(), QString("Arial"));
+        QCOMPARE(c.output()->font().pointSizeF(), 11.25);
+        QCOMPARE(swap->font().family(), QString("Tahoma"));
+        QCOMPARE(c.get<QGroupBox>("Frame1")->font().pointSizeF(), 8.25);
+
+        const QStringList chain = {"cbProperty", "txtInput",  "lstUnitFrm", "lstUnitTo", "cmdSwap",  "cmdClear",
+                                   "cmdCancel",  "cmdHelp_0", "txtOutput",  "Command2",  "Command3", "cbProperty"};
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        c.combo()->setFocus();
+        for (int i = 1; i < chain.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focused = QApplication::focusWidget();
+            while (focused && focused->objectName().isEmpty())
+                focused = focused->parentWidget();
+            QVERIFY(focused);
+            QCOMPARE(focused->objectName(), chain[i]);
+        }
+    }
+
+    void accessKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("Alt+S") << int(Qt::Key_S) << "cmdSwap";
+        QTest::newRow("Alt+R") << int(Qt::Key_R) << "cmdClear";
+        QTest::newRow("Alt+N") << int(Qt::Key_N) << "Command3";
+        QTest::newRow("Alt+O") << int(Qt::Key_O) << "Command2";
+        QTest::newRow("Alt+D") << int(Qt::Key_D) << "cmdCancel";
+    }
+
+    void accessKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        TestDatabase db;
+        db.openShared();
+        Converter c;
+        c.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(c.form));
+        c.input()->setFocus();
+        QSignalSpy clicked(c.get<QPushButton>(qPrintable(button)), &QPushButton::clicked);
+        QTest::keyClick(c.input(), Qt::Key(key), Qt::AltModifier);
+        // A shortcut presses the button visibly and clicks it a moment later.
+        QVERIFY(clicked.wait());
+    }
+};
+
+QTEST_MAIN(TestConvert)
+#include "tst_convert.moc"
