@@ -1,0 +1,420 @@
+#include "frmNew.h"
+
+#include "AddValues.h"
+#include "app/MessageBox.h"
+#include "app/ShowHelpTopic.h"
+#include "app/SortedLists.h"
+#include "convert/ConversionEngine.h"
+#include "convert/NumberText.h"
+#include "data/RuntimeError.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cmath>
+
+namespace {
+
+const QString PropertyPlaceholder = QStringLiteral("Select a Property");
+const QString BaseUnitPlaceholder = QStringLiteral("Select Base Unit");
+
+QFont makeFont(const QString& family, qreal points, bool bold)
+{
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+// The application's own font, fixed so that it is not taken from the frame.
+QFont systemFont()
+{
+    QFont font = QApplication::font();
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
+void place(QWidget* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
+}
+
+// Frame captions are drawn in dark red; the controls inside keep the usual text colour.
+QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* frame = new QGroupBox(caption, parent);
+    frame->setObjectName(QLatin1String(name));
+    frame->setFont(makeFont(QStringLiteral("Tahoma"), 9.75, true));
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::WindowText, QColor(128, 0, 0));
+    frame->setPalette(palette);
+    return frame;
+}
+
+void keepTextColour(QWidget* widget)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
+    widget->setPalette(palette);
+}
+
+QLabel* makeLabel(QGroupBox* frame, const char* name, const QString& caption, int top)
+{
+    auto* label = new QLabel(caption, frame);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, true));
+    keepTextColour(label);
+    place(label, 150, top, 1335, 285);
+    return label;
+}
+
+QLineEdit* makeTextBox(QGroupBox* frame, const char* name, int top)
+{
+    auto* box = new QLineEdit(frame);
+    box->setObjectName(QLatin1String(name));
+    box->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, false));
+    place(box, 1560, top, 5115, 315);
+    return box;
+}
+
+QComboBox* makeCombo(QGroupBox* frame, const char* name, int top)
+{
+    auto* combo = new QComboBox(frame);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(true);
+    // Typed text never becomes an entry: the lists hold catalogue rows only.
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setFont(systemFont());
+    keepTextColour(combo);
+    place(combo, 1560, top, 5145, 315);
+    return combo;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int top)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setFont(makeFont(QStringLiteral("Tahoma"), 9.75, true));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, QColor(192, 192, 192));
+    button->setPalette(palette);
+    place(button, 9900, top, 1245, 345);
+    return button;
+}
+
+QRadioButton* makeOption(QGroupBox* frame, const char* name, const QString& caption, int top, int width)
+{
+    auto* option = new QRadioButton(caption, frame);
+    option->setObjectName(QLatin1String(name));
+    option->setFont(makeFont(QStringLiteral("Tahoma"), 12, true));
+    keepTextColour(option);
+    place(option, 240, top, width, 315);
+    return option;
+}
+
+// Shows `text` in the combo's edit field with no entry selected.
+void showEditText(QComboBox* combo, const QString& text)
+{
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+}
+
+// An entry is selected only while the edit field still shows its text.
+bool hasSelectedEntry(const QComboBox* combo)
+{
+    const int index = combo->currentIndex();
+    return index >= 0 && combo->itemText(index) == combo->currentText();
+}
+
+} // namespace
+
+frmNew::frmNew(QWidget* parent) : ChildForm(parent)
+{
+    setObjectName(QStringLiteral("frmNew"));
+    setWindowTitle(QStringLiteral("New Values - Quantaro"));
+    setFixedSize(px(11340), px(2265));
+    createControls();
+    orderTabs();
+    connectHandlers();
+    // Focus given to the window goes to the first control of the tab order.
+    setFocusProxy(rdBtn_1);
+}
+
+void frmNew::createControls()
+{
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Select Item"));
+    place(Frame1, 240, 120, 2595, 1995);
+    rdBtn_1 = makeOption(Frame1, "rdBtn_1", QStringLiteral("Property"), 570, 1425);
+    rdBtn_2 = makeOption(Frame1, "rdBtn_2", QStringLiteral("Unit"), 1110, 855);
+
+    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Values"));
+    place(Frame2, 2940, 120, 6765, 1995);
+    l1 = makeLabel(Frame2, "l1", QStringLiteral("Factor"), 270);
+    cbProperty = makeCombo(Frame2, "cbProperty", 240);
+    l2 = makeLabel(Frame2, "l2", QStringLiteral("Property Name"), 680);
+    txtValue = makeTextBox(Frame2, "txtValue", 650);
+    l3 = makeLabel(Frame2, "l3", QStringLiteral("Factor"), 1090);
+    txtUnitValue = makeTextBox(Frame2, "txtUnitValue", 1060);
+    l4 = makeLabel(Frame2, "l4", QStringLiteral("Base Unit"), 1500);
+    cbUnit = makeCombo(Frame2, "cbUnit", 1470);
+    l1->setBuddy(cbProperty);
+    l2->setBuddy(txtValue);
+    l3->setBuddy(txtUnitValue);
+    l4->setBuddy(cbUnit);
+
+    cmdCalc = makeButton(this, "cmdCalc", QStringLiteral("&Add"), 210);
+    cmdClear = makeButton(this, "cmdClear", QStringLiteral("Clea&r"), 600);
+    cmdExit = makeButton(this, "cmdExit", QStringLiteral("&Done"), 990);
+    cmdHelp_0 = makeButton(this, "cmdHelp_0", QString(), 1380);
+    cmdHelp_0->setFont(makeFont(QStringLiteral("Verdana"), 9.75, true));
+    place(cmdHelp_0, 10110, 1380, 825, 735);
+    cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
+    cmdHelp_0->setIconSize(QSize(40, 40));
+    cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
+}
+
+void frmNew::orderTabs()
+{
+    const QList<QWidget*> order{rdBtn_1, rdBtn_2, cbProperty, txtValue, txtUnitValue,
+                                cbUnit,  cmdCalc, cmdClear,   cmdExit,  cmdHelp_0};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+void frmNew::connectHandlers()
+{
+    connect(rdBtn_1, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            rdBtn_Click(1);
+    });
+    connect(rdBtn_2, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            rdBtn_Click(2);
+    });
+    connect(cbProperty, &QComboBox::activated, this, &frmNew::cbProperty_Click);
+    connect(cmdCalc, &QPushButton::clicked, this, &frmNew::cmdCalc_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &frmNew::cmdClear_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmNew::cmdExit_Click);
+    connect(cmdHelp_0, &QPushButton::clicked, this, [this] { cmdHelp_Click(0); });
+}
+
+void frmNew::Form_Load()
+{
+    moveLeftInArea(5);
+    const QList<QWidget*> hidden{cbUnit, txtUnitValue, l1, l3, l4, cbProperty};
+    for (QWidget* widget : hidden)
+        widget->hide();
+    rdBtn_1->setChecked(true);
+}
+
+void frmNew::rdBtn_Click(int Index)
+{
+    cmdClear_Click();
+    if (Index == 2)
+        showUnitMode();
+    else if (Index == 1)
+        showPropertyMode();
+}
+
+void frmNew::showUnitMode()
+{
+    l2->setText(QStringLiteral("Unit Name"));
+    cbUnit->show();
+    txtUnitValue->show();
+    l3->show();
+    l4->show();
+    l1->show();
+    l3->setText(QStringLiteral("Factor"));
+    l1->setText(QStringLiteral("Property"));
+    cbProperty->show();
+    MessageBox::show(this, QStringLiteral("Select a Property from the list Below"), MsgStyle::Information, BoxTitle);
+    runGuarded(this, [this] { fillPropertyList(); });
+    showEditText(cbUnit, BaseUnitPlaceholder);
+    showEditText(cbProperty, PropertyPlaceholder);
+}
+
+// Every property is offered, hidden ones too: a unit may be added to any of them.
+void frmNew::fillPropertyList()
+{
+    modMain::OpenRecordset(QStringLiteral("select * from tbProperty order by PropID"));
+    cbProperty->clear();
+    Recordset& rows = modMain::dbRecordset;
+    if (rows.Eof())
+        return;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+        SortedLists::insertSorted(cbProperty, Variant::toText(rows.Fields(1).Value()),
+                                  Variant::toInt32(rows.Fields(0).Value()));
+}
+
+void frmNew::showPropertyMode()
+{
+    l2->setText(QStringLiteral("Property Name"));
+    cbUnit->hide();
+    txtUnitValue->show();
+    l1->hide();
+    l3->show();
+    l3->setText(QStringLiteral("Base Unit"));
+    l4->hide();
+    l4->setText(QStringLiteral("Base Unit"));
+    cbProperty->hide();
+}
+
+void frmNew::cbProperty_Click()
+{
+    try {
+        cbUnit->clear();
+        showEditText(cbUnit, QString());
+        const int chosen = cbProperty->currentIndex();
+        if (chosen < 0)
+            throw RuntimeError(ErrorNumber::InvalidUseOfNull, QStringLiteral("Invalid use of Null"));
+        modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, chosen));
+        ResolveUnitProperty();
+        modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? and df = '0' "),
+                               {modMain::CurrentPropID});
+        Recordset& rows = modMain::dbRecordset;
+        for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+            SortedLists::insertSorted(cbUnit, Variant::toText(rows.Fields(1).Value()),
+                                      Variant::toInt32(rows.Fields(0).Value()));
+        showEditText(cbUnit, BaseUnitPlaceholder);
+    } catch (const RuntimeError&) {
+        showEditText(cbUnit, QString());
+        MessageBox::show(this,
+                         QStringLiteral("No unit available for this property. To add new unit for this property go "
+                                        "to 'Tools' -> 'New'."),
+                         MsgStyle::OkOnly);
+    }
+}
+
+void frmNew::cmdClear_Click()
+{
+    showEditText(cbProperty, PropertyPlaceholder);
+    txtUnitValue->clear();
+    txtValue->clear();
+    showEditText(cbUnit, BaseUnitPlaceholder);
+}
+
+void frmNew::cmdExit_Click()
+{
+    unload();
+}
+
+void frmNew::cmdHelp_Click(int Index)
+{
+    Q_UNUSED(Index);
+    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#f"), QStringLiteral("There Was An Error Opening the Help File."));
+}
+
+void frmNew::cmdCalc_Click()
+{
+    runGuarded(this, [this] {
+        if (txtValue->text().trimmed().isEmpty()) {
+            refuse(QStringLiteral("Invalid Input"), txtValue);
+            return;
+        }
+        bool added = true;
+        try {
+            if (rdBtn_1->isChecked())
+                added = addProperty();
+            else if (rdBtn_2->isChecked())
+                added = addUnit();
+        } catch (const RuntimeError& error) {
+            reportFailedWrite(error.description());
+            return;
+        }
+        if (added)
+            resetAfterAdd();
+    });
+}
+
+bool frmNew::addProperty()
+{
+    const QString name = txtValue->text();
+    const QString baseUnit = txtUnitValue->text();
+    if (baseUnit.trimmed().isEmpty()) {
+        refuse(QStringLiteral("Invalid Base Unit"), txtUnitValue);
+        return false;
+    }
+    if (AddValues::propertyNameTaken(name)) {
+        refuse(QStringLiteral("Property name already exsists"), txtValue);
+        return false;
+    }
+    AddValues::addProperty(name, baseUnit);
+    return true;
+}
+
+bool frmNew::addUnit()
+{
+    // The base-unit list belongs to the property chosen last; without a chosen
+    // property the new unit would have no owner.
+    if (!hasSelectedEntry(cbProperty)) {
+        refuse(QStringLiteral("Property Not Selected"), cbProperty);
+        return false;
+    }
+    const QString baseText = cbUnit->currentText();
+    if (baseText == BaseUnitPlaceholder || baseText.trimmed().isEmpty() || !hasSelectedEntry(cbUnit)) {
+        refuse(QStringLiteral("Base Unit Not Selected"), cbUnit);
+        return false;
+    }
+    double factor = 0;
+    if (!checkFactor(factor))
+        return false;
+
+    const QString name = txtValue->text();
+    modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, cbProperty->currentIndex()));
+    ResolveUnitProperty();
+    const QString propId = modMain::CurrentPropID;
+    if (AddValues::unitNameTaken(name, propId)) {
+        refuse(QStringLiteral("Unit already exsists for this Property"), txtValue);
+        return false;
+    }
+    AddValues::addUnit(name, factor, propId);
+    return true;
+}
+
+// The new unit's factor: the chosen base unit's factor divided by the typed
+// number of base units in one new unit. Only a finite positive factor converts.
+bool frmNew::checkFactor(double& factor)
+{
+    const QString text = txtUnitValue->text();
+    double typed = 0;
+    bool valid = !text.trimmed().isEmpty() && NumberText::IsNumeric(text);
+    if (valid) {
+        try {
+            typed = NumberText::parseDouble(text);
+        } catch (const RuntimeError&) {
+            valid = false;
+        }
+    }
+    if (valid && std::isfinite(typed) && typed > 0) {
+        factor = AddValues::unitFactor(SortedLists::itemData(cbUnit, cbUnit->currentIndex())) / typed;
+        if (std::isfinite(factor) && factor > 0)
+            return true;
+    }
+    refuse(QStringLiteral("Invalid Factor"), txtUnitValue);
+    return false;
+}
+
+void frmNew::refuse(const QString& message, QWidget* field)
+{
+    MessageBox::show(this, message, MsgStyle::Exclamation, BoxTitle);
+    field->setFocus();
+}
+
+void frmNew::reportFailedWrite(const QString& reason)
+{
+    MessageBox::show(this, QStringLiteral("The new values could not be stored; nothing was changed.\n\n%1").arg(reason),
+                     MsgStyle::Critical, BoxTitle);
+}
+
+void frmNew::resetAfterAdd()
+{
+    txtValue->clear();
+    cmdClear_Click();
+}
