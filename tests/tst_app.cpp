@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
@@ -144,6 +145,25 @@ private slots:
         QVERIFY(main.loadedChild<frmUnitConv>());
         main.findChild<QAction*>(QStringLiteral("mnuUnitConv"))->trigger();
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
+    }
+
+    void captionsFitTheirBoxes()
+    {
+        // The designed fonts may be missing here; whatever font stands in, no caption is cut off.
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        MDIMain main;
+        main.show();
+        main.mnuAbt_Click();
+        for (QMdiSubWindow* frame : main.mdiArea()->subWindowList()) {
+            for (const QLabel* label : frame->widget()->findChildren<QLabel*>()) {
+                QString text = label->text();
+                text.remove(QLatin1Char('&'));
+                QVERIFY2(label->fontMetrics().horizontalAdvance(text) <= label->contentsRect().width(),
+                         qPrintable(label->objectName()));
+            }
+        }
     }
 
     void aboutBoxShowsOnceAndCloses()

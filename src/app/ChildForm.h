@@ -27,4 +27,13 @@ public:
     void moveInArea(int leftTwips, int topTwips);
     // Moves only the left edge, keeping the top where it is.
     void moveLeftInArea(int leftTwips);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Where a designed font is missing, the fallback may be wider: shrink a
+    // caption's font until the text fits its designed box, so nothing is cut off.
+    void fitCaptions();
+    bool m_captionsFitted = false;
 };

@@ -1,0 +1,54 @@
+// Draws the main window with the converter at work into a PNG, for the README:
+//   screenshot <catalogue-file> <output.png>
+// The catalogue is only read.
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "convert/frmUnitConv.h"
+#include "data/modMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+
+#include <cstdio>
+
+namespace {
+
+void selectText(QListWidget* list, const QString& text)
+{
+    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+    if (!found.isEmpty())
+        list->setCurrentItem(found.first());
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: screenshot <catalogue-file> <output.png>\n");
+        return 2;
+    }
+    QLocale::setDefault(QLocale::c());
+    MessageBox::setIntercepting(true);
+    modMain::dbConnection.ConnectionString = QString::fromLocal8Bit(argv[1]);
+    modMain::dbConnection.Open();
+
+    MDIMain window;
+    window.show();
+    auto* converter = window.loadedChild<frmUnitConv>();
+    auto* property = converter->findChild<QComboBox*>(QStringLiteral("cbProperty"));
+    property->setCurrentIndex(property->findText(QStringLiteral("Length")));
+    converter->cbProperty_Click();
+    converter->findChild<QLineEdit*>(QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
+    selectText(converter->findChild<QListWidget*>(QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
+    selectText(converter->findChild<QListWidget*>(QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
+    QApplication::processEvents();
+    const bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]));
+    return saved && MessageBox::records().isEmpty() ? 0 : 1;
+}
