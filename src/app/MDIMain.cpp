@@ -3,6 +3,8 @@
 #include "ShowHelpTopic.h"
 #include "convert/frmUnitConv.h"
 #include "frmAbout.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -28,7 +30,11 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(
     g_instance = this;
 }
 
-MDIMain::~MDIMain() = default;
+MDIMain::~MDIMain()
+{
+    // The area announces activations while its frames go; this window is half gone by then.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
 
 MDIMain* MDIMain::instance()
 {
@@ -143,9 +149,15 @@ void MDIMain::mnuUnitConv_Click()
 void MDIMain::mnuNG_Click()
 {
     unloadChild<frmUnitConv>();
+    frmNew* form = showChild<frmNew>();
+    form->activateWindow();
+    form->setFocus();
 }
 
-void MDIMain::mnuOption_Click() {}
+void MDIMain::mnuOption_Click()
+{
+    showChild<frmOptions>();
+}
 
 void MDIMain::mnucontents_Click()
 {

@@ -1,0 +1,998 @@
+#include "TestDatabase.h"
+
+#include "app/ChmFile.h"
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "convert/frmUnitConv.h"
+#include "data/modMain.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+const QString NoUnitText =
+    QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
+const QString UnitPrompt = QStringLiteral("Select a Property from the list");
+
+// Properties: four visible, two hidden, one with a flag that is neither.
+// "Distance" has no units of its own and lists those of "Length".
+void fillCatalogue(TestDatabase& db)
+{
+    db.addProperty(QStringLiteral("1012"), QStringLiteral("Length"));
+    db.addProperty(QStringLiteral("1020"), QStringLiteral("Distance"));
+    db.addProperty(QStringLiteral("11"), QStringLiteral("area"));
+    db.addProperty(QStringLiteral("12"), QStringLiteral("Mass"));
+    db.addProperty(QStringLiteral("13"), QStringLiteral("power"), QStringLiteral("1"));
+    db.addProperty(QStringLiteral("14"), QStringLiteral("Speed"), QStringLiteral("1"));
+    db.addProperty(QStringLiteral("15"), QStringLiteral("Odd"), QStringLiteral("2"));
+    db.addUnit(QStringLiteral("1"), QStringLiteral("metre"), 1.0, QStringLiteral("1012"));
+    db.addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 3.28084, QStringLiteral("1012"));
+    db.addUnit(QStringLiteral("3"), QStringLiteral("inch"), 39.3701, QStringLiteral("1012"), QStringLiteral("1"));
+    db.addUnit(QStringLiteral("4"), QStringLiteral("Yard"), 1.09361, QStringLiteral("1012"), QStringLiteral("1"));
+    db.addUnit(QStringLiteral("5"), QStringLiteral("league"), 0.000207, QStringLiteral("1012"), QStringLiteral("x"));
+    db.addUnit(QStringLiteral("6"), QStringLiteral("gram"), 1000.0, QStringLiteral("12"));
+}
+
+QStringList texts(const QListWidget* list)
+{
+    QStringList result;
+    for (int i = 0; i < list->count(); ++i)
+        result << list->item(i)->text();
+    return result;
+}
+
+QStringList comboTexts(const QComboBox* combo)
+{
+    QStringList result;
+    for (int i = 0; i < combo->count(); ++i)
+        result << combo->itemText(i);
+    return result;
+}
+
+QStringList sortedNames(QStringList names)
+{
+    std::sort(names.begin(), names.end(),
+              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    return names;
+}
+
+// Rows changed by the program's own connection since it opened.
+int writesSoFar()
+{
+    QSqlQuery query(modMain::dbConnection.database());
+    if (!query.exec(QStringLiteral("select total_changes()")) || !query.next())
+        return -1;
+    return query.value(0).toInt();
+}
+
+// Types a name into an editable chooser and confirms it, as a user picks an entry.
+void pick(QComboBox* combo, const QString& name)
+{
+    QLineEdit* edit = combo->lineEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, name);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+// The options window in an MDI area of its own, as the main window hosts it.
+class Host
+{
+public:
+    Host()
+    {
+        area.resize(900, 600);
+        open();
+        area.show();
+    }
+
+    frmOptions* open()
+    {
+        form = new frmOptions;
+        load(form);
+        return form;
+    }
+
+    // Loads another window beside the options window, as the main window does.
+    void load(ChildForm* window)
+    {
+        QMdiSubWindow* frame = area.addSubWindow(window);
+        frame->setAttribute(Qt::WA_DeleteOnClose);
+        window->Form_Load();
+        window->show();
+    }
+
+    template <typename T> T* child(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
+    QListWidget* lst1() const { return child<QListWidget>("lst1"); }
+    QListWidget* lst2() const { return child<QListWidget>("lst2"); }
+    QComboBox* cbProperty() const { return child<QComboBox>("cbProperty"); }
+    QRadioButton* rbutUnit() const { return child<QRadioButton>("rbutUnit"); }
+    QRadioButton* rbutProperty() const { return child<QRadioButton>("rbutProperty"); }
+
+    void click(const char* buttonName) const { QTest::mouseClick(child<QAbstractButton>(buttonName), Qt::LeftButton); }
+
+    void clickEntry(QListWidget* list, const QString& text) const
+    {
+        const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        list->scrollToItem(found.first());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+    }
+
+    void selectEntries(const QStringList& visible, const QStringList& hidden) const
+    {
+        for (const QString& name : visible)
+            clickEntry(lst1(), name);
+        for (const QString& name : hidden)
+            clickEntry(lst2(), name);
+    }
+
+    void pickProperty(const QString& name) const { pick(cbProperty(), name); }
+
+    void chooseUnitKind(const QString& property) const
+    {
+        QTest::mouseClick(rbutUnit(), Qt::LeftButton);
+        pickProperty(property);
+        MessageBox::takeRecords();
+    }
+
+    QMdiArea area;
+    QPointer<frmOptions> form;
+};
+
+} // namespace
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+    }
+    void init() { MessageBox::takeRecords(); }
+
+    void layout_data();
+    void layout();
+    void fontsColoursAndTabOrder();
+    void opensWithNoKindChosen();
+    void clickTogglesEntries();
+    void unitKindPromptsEveryTime();
+    void propertyKindSplitsByFlag();
+    void pickingListsUnits_data();
+    void pickingListsUnits();
+    void unreadableRowKeepsEarlierEntries_data();
+    void unreadableRowKeepsEarlierEntries();
+    void refreshWithoutPickedProperty_data();
+    void refreshWithoutPickedProperty();
+    void moveProperties_data();
+    void moveProperties();
+    void moveUnits_data();
+    void moveUnits();
+    void wholeListButtonsOnEmptySource_data();
+    void wholeListButtonsOnEmptySource();
+    void hidingPropertyKeepsUnitFlags();
+    void borrowedUnitHiddenForEveryBorrower();
+    void oddFlagListedNowhere_data();
+    void oddFlagListedNowhere();
+    void flagsReadBackAfterReopen();
+    void readOnlyDatabase_data();
+    void readOnlyDatabase();
+    void rowDeletedDuringMove();
+    void activateMovesToCorner();
+    void helpFailureText();
+    void converterHonoursFlags();
+    void newValuesBaseUnitsHonourFlags();
+    void openedFromMenuAndConverter();
+};
+
+void TestOptions::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QRect>("twips");
+
+    QTest::newRow("Frame1") << "Frame1"
+                            << "Select Item" << QRect(60, 90, 2535, 825);
+    QTest::newRow("rbutProperty") << "rbutProperty"
+                                  << "Property" << QRect(210, 300, 1185, 315);
+    QTest::newRow("rbutUnit") << "rbutUnit"
+                              << "Unit" << QRect(1695, 300, 705, 315);
+    QTest::newRow("Frame2") << "Frame2"
+                            << "Property" << QRect(2760, 90, 9045, 825);
+    QTest::newRow("cbProperty") << "cbProperty"
+                                << "" << QRect(120, 360, 8835, 315);
+    QTest::newRow("lbloutput_0") << "lbloutput_0"
+                                 << "Visible Item(s)" << QRect(90, 1260, 1545, 285);
+    QTest::newRow("lbloutput_1") << "lbloutput_1"
+                                 << "Hiden Item(s)" << QRect(6630, 1260, 1545, 285);
+    QTest::newRow("lst1") << "lst1"
+                          << "" << QRect(60, 1590, 5205, 4155);
+    QTest::newRow("lst2") << "lst2"
+                          << "" << QRect(6660, 1590, 5205, 4155);
+    QTest::newRow("cmdHideSel") << "cmdHideSel"
+                                << "-->" << QRect(5340, 1710, 1275, 375);
+    QTest::newRow("cmdShowSel") << "cmdShowSel"
+                                << "<--" << QRect(5340, 2145, 1275, 375);
+    QTest::newRow("cmdHideAll") << "cmdHideAll"
+                                << "=>" << QRect(5340, 2925, 1275, 375);
+    QTest::newRow("cmdShowAll") << "cmdShowAll"
+                                << "<=" << QRect(5340, 3360, 1275, 375);
+    QTest::newRow("cmdCancel") << "cmdCancel"
+                               << "&Done" << QRect(5340, 4140, 1275, 585);
+    QTest::newRow("cmdHelp_0") << "cmdHelp_0"
+                               << "" << QRect(5580, 4950, 825, 735);
+}
+
+void TestOptions::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    QFETCH(QRect, twips);
+    frmOptions form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Option - Quantaro"));
+    QCOMPARE(form.size(), QSize(ChildForm::px(11880), ChildForm::px(6000)));
+
+    auto* widget = form.findChild<QWidget*>(name);
+    QVERIFY(widget);
+    const QRect expected(ChildForm::px(twips.x()), ChildForm::px(twips.y()), ChildForm::px(twips.width()),
+                         ChildForm::px(twips.height()));
+    QCOMPARE(widget->geometry(), expected);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        QCOMPARE(button->text(), caption);
+    else if (auto* frame = qobject_cast<QGroupBox*>(widget))
+        QCOMPARE(frame->title(), caption);
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        QCOMPARE(label->text(), caption);
+}
+
+void TestOptions::fontsColoursAndTabOrder()
+{
+    frmOptions form;
+    const auto fontOf = [&](const char* name) { return form.findChild<QWidget*>(QLatin1String(name))->font(); };
+    const auto check = [&](const char* name, const QString& family, qreal points, bool bold) {
+        const QFont font = fontOf(name);
+        QCOMPARE(font.family(), family);
+        QCOMPARE(font.pointSizeF(), points);
+        QCOMPARE(font.bold(), bold);
+    };
+    for (const char* name : {"Frame1", "Frame2", "rbutProperty", "rbutUnit", "cmdCancel"})
+        check(name, QStringLiteral("Tahoma"), 9.75, true);
+    for (const char* name : {"cmdHideSel", "cmdShowSel", "cmdHideAll", "cmdShowAll"})
+        check(name, QStringLiteral("Tahoma"), 14.25, true);
+    for (const char* name : {"lbloutput_0", "lbloutput_1"})
+        check(name, QStringLiteral("Trebuchet MS"), 11.25, true);
+    for (const char* name : {"lst1", "lst2", "cbProperty"})
+        check(name, QStringLiteral("MS Sans Serif"), 8.25, false);
+
+    const QColor darkRed(128, 0, 0);
+    for (const char* name : {"Frame1", "Frame2"})
+        QCOMPARE(form.findChild<QGroupBox*>(QLatin1String(name))->palette().color(QPalette::WindowText), darkRed);
+    QVERIFY(form.findChild<QRadioButton*>("rbutUnit")->palette().color(QPalette::WindowText) != darkRed);
+    for (const char* name : {"Line1", "Line2"}) {
+        auto* rule = form.findChild<QFrame*>(QLatin1String(name));
+        QVERIFY(rule);
+        QCOMPARE(rule->frameShape(), QFrame::HLine);
+        QCOMPARE(rule->palette().color(QPalette::WindowText), QColor(192, 192, 192));
+        QCOMPARE(rule->width(), ChildForm::px(11880));
+    }
+    QCOMPARE(form.findChild<QFrame*>("Line1")->y(), ChildForm::px(1080));
+    QCOMPARE(form.findChild<QFrame*>("Line2")->y(), ChildForm::px(5880));
+    QVERIFY(!form.findChild<QPushButton*>("cmdHelp_0")->icon().isNull());
+    QCOMPARE(form.findChild<QPushButton*>("cmdHelp_0")->accessibleName(), QStringLiteral("Help"));
+    QCOMPARE(form.findChild<QLabel*>("lbloutput_0")->buddy(), form.findChild<QWidget*>("lst1"));
+    QCOMPARE(form.findChild<QLabel*>("lbloutput_1")->buddy(), form.findChild<QWidget*>("lst2"));
+
+    const QStringList order{"cbProperty", "rbutProperty", "rbutUnit",   "lst1",      "lst2",     "cmdHideSel",
+                            "cmdShowSel", "cmdHideAll",   "cmdShowAll", "cmdCancel", "cmdHelp_0"};
+    QWidget* current = form.findChild<QWidget*>(order.first());
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        current = current->nextInFocusChain();
+        while (current->focusPolicy() == Qt::NoFocus || current->focusProxy())
+            current = current->nextInFocusChain();
+        QCOMPARE(current->objectName(), order.at(i));
+    }
+}
+
+void TestOptions::opensWithNoKindChosen()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QVERIFY(!host.rbutUnit()->isChecked());
+    QVERIFY(!host.rbutProperty()->isChecked());
+    QVERIFY(host.cbProperty()->isVisible());
+    QCOMPARE(host.cbProperty()->count(), 0);
+    QCOMPARE(host.lst1()->count(), 0);
+    QCOMPARE(host.lst2()->count(), 0);
+    QCOMPARE(host.form->itemKind(), frmOptions::Kind::Unit);
+    QCOMPARE(host.lst1()->selectionMode(), QAbstractItemView::MultiSelection);
+    QCOMPARE(host.lst2()->selectionMode(), QAbstractItemView::MultiSelection);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::clickTogglesEntries()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries({"area", "Mass"}, {"Speed"});
+    QCOMPARE(host.lst1()->selectedItems().size(), 2);
+    QCOMPARE(host.lst2()->selectedItems().size(), 1);
+    host.clickEntry(host.lst1(), QStringLiteral("area"));
+    QCOMPARE(host.lst1()->selectedItems().size(), 1);
+    QCOMPARE(host.lst1()->selectedItems().first()->text(), QStringLiteral("Mass"));
+}
+
+void TestOptions::unitKindPromptsEveryTime()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    for (int round = 0; round < 2; ++round) {
+        QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().text, UnitPrompt);
+        QCOMPARE(boxes.first().style, 64);
+        QCOMPARE(boxes.first().title, QStringLiteral("Quantaro - Veltrin Tech"));
+        QCOMPARE(host.form->itemKind(), frmOptions::Kind::Unit);
+        QVERIFY(host.cbProperty()->isVisible());
+        QCOMPARE(comboTexts(host.cbProperty()), sortedNames({"area", "Distance", "Length", "Mass"}));
+        QCOMPARE(host.cbProperty()->currentIndex(), -1);
+        QCOMPARE(host.cbProperty()->currentText(), QStringLiteral("Select a Property"));
+        QCOMPARE(host.lst1()->count(), 0);
+        for (int i = 0; i < host.cbProperty()->count(); ++i)
+            QCOMPARE(db.scalar("select propname from tbProperty where PropID = ?",
+                               {QString::number(host.cbProperty()->itemData(i).toInt())})
+                         .toString(),
+                     host.cbProperty()->itemText(i));
+        QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+}
+
+void TestOptions::propertyKindSplitsByFlag()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    host.chooseUnitKind(QStringLiteral("Length"));
+    QVERIFY(host.lst1()->count() > 0);
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    QCOMPARE(host.form->itemKind(), frmOptions::Kind::Property);
+    QVERIFY(!host.cbProperty()->isVisible());
+    QCOMPARE(host.cbProperty()->count(), 0);
+    QCOMPARE(texts(host.lst1()), sortedNames({"area", "Distance", "Length", "Mass"}));
+    QCOMPARE(texts(host.lst2()), sortedNames({"power", "Speed"}));
+    for (QListWidget* list : {host.lst1(), host.lst2()})
+        for (int i = 0; i < list->count(); ++i)
+            QCOMPARE(db.scalar("select propname from tbProperty where PropID = ?",
+                               {QString::number(list->item(i)->data(Qt::UserRole).toInt())})
+                         .toString(),
+                     list->item(i)->text());
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::pickingListsUnits_data()
+{
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QStringList>("visible");
+    QTest::addColumn<QStringList>("hidden");
+
+    QTest::newRow("own units") << "Length" << QStringList{"Foot", "metre"} << QStringList{"inch", "Yard"};
+    QTest::newRow("borrowed units") << "Distance" << QStringList{"Foot", "metre"} << QStringList{"inch", "Yard"};
+    QTest::newRow("no units") << "area" << QStringList{} << QStringList{};
+    QTest::newRow("visible only") << "Mass" << QStringList{"gram"} << QStringList{};
+}
+
+void TestOptions::pickingListsUnits()
+{
+    QFETCH(QString, property);
+    QFETCH(QStringList, visible);
+    QFETCH(QStringList, hidden);
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
+    MessageBox::takeRecords();
+    host.pickProperty(property);
+    QCOMPARE(host.cbProperty()->currentText(), property);
+    QCOMPARE(texts(host.lst1()), visible);
+    QCOMPARE(texts(host.lst2()), hidden);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::unreadableRowKeepsEarlierEntries_data()
+{
+    QTest::addColumn<bool>("unitKind");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("units") << true << NoUnitText;
+    QTest::newRow("properties") << false << "Run-time error '94':";
+}
+
+// The rows before a row without a name are listed, in alphabetical order, and
+// the rows after it are not. Visible rows are stored first, so that the rows
+// come in the stored order whether or not the query walks the flag index.
+void TestOptions::unreadableRowKeepsEarlierEntries()
+{
+    QFETCH(bool, unitKind);
+    QFETCH(QString, message);
+    TestDatabase db;
+    // Identifier, name and flag of each row, in the order they are stored.
+    const QList<QVariantList> rows{{"1", "Zeta", "0"},  {"3", "Beta", "0"},     {"4", "beta", "0"},
+                                   {"2", "alpha", "1"}, {"5", QVariant(), "1"}, {"6", "Omega", "1"}};
+    if (unitKind)
+        db.addProperty(QStringLiteral("1"), QStringLiteral("Length"));
+    for (const QVariantList& row : rows)
+        db.exec(unitKind ? "insert into tbUnits values (?, ?, 1, '1', ?)" : "insert into tbProperty values (?, ?, ?)",
+                row);
+    db.openShared();
+    Host host;
+    if (unitKind) {
+        QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
+        QCOMPARE(MessageBox::takeRecords().size(), 1);
+        host.pickProperty(QStringLiteral("Length"));
+    } else {
+        QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    }
+
+    const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY2(boxes.first().text.startsWith(message), qPrintable(boxes.first().text));
+    QCOMPARE(texts(host.lst1()), QStringList({"Beta", "beta", "Zeta"}));
+    // Equal names keep the order they came in.
+    QCOMPARE(host.lst1()->item(0)->data(Qt::UserRole).toInt(), 3);
+    QCOMPARE(host.lst1()->item(1)->data(Qt::UserRole).toInt(), 4);
+    QCOMPARE(texts(host.lst2()), QStringList{"alpha"});
+}
+
+void TestOptions::refreshWithoutPickedProperty_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("nothing picked") << QString();
+    QTest::newRow("picked, then typed over") << "Lengthy";
+}
+
+void TestOptions::refreshWithoutPickedProperty()
+{
+    QFETCH(QString, typed);
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    if (typed.isEmpty()) {
+        QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
+        MessageBox::takeRecords();
+    } else {
+        host.chooseUnitKind(QStringLiteral("Length"));
+        host.cbProperty()->lineEdit()->selectAll();
+        QTest::keyClicks(host.cbProperty()->lineEdit(), typed);
+    }
+    const int before = writesSoFar();
+    host.click("cmdHideSel");
+    const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, NoUnitText);
+    QCOMPARE(boxes.first().style, 0);
+    QCOMPARE(boxes.first().title, QStringLiteral("Quantaro"));
+    QCOMPARE(writesSoFar(), before);
+    QCOMPARE(host.lst1()->count(), 0);
+    QCOMPARE(host.lst2()->count(), 0);
+}
+
+void TestOptions::moveProperties_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("selectVisible");
+    QTest::addColumn<QStringList>("selectHidden");
+    QTest::addColumn<QStringList>("hiddenAfter");
+
+    // Before: visible area, Distance, Length, Mass; hidden power, Speed.
+    const QStringList all{"area", "Distance", "Length", "Mass", "power", "Speed"};
+    const QStringList vis{"area", "Mass"};
+    const QStringList hid{"Speed"};
+    for (const char* arrow : {"cmdHideSel", "cmdShowSel"}) {
+        const QString b = QLatin1String(arrow);
+        QTest::addRow("%s none", arrow) << b << QStringList{} << QStringList{} << QStringList{"power", "Speed"};
+        QTest::addRow("%s visible", arrow)
+            << b << vis << QStringList{} << QStringList{"area", "Mass", "power", "Speed"};
+        QTest::addRow("%s hidden", arrow) << b << QStringList{} << hid << QStringList{"power"};
+        QTest::addRow("%s both", arrow) << b << vis << hid << QStringList{"area", "Mass", "power"};
+    }
+    const QString hideAll = QStringLiteral("cmdHideAll");
+    QTest::newRow("=> none") << hideAll << QStringList{} << QStringList{} << all;
+    QTest::newRow("=> visible") << hideAll << vis << QStringList{} << all;
+    QTest::newRow("=> hidden") << hideAll << QStringList{} << hid
+                               << QStringList{"area", "Distance", "Length", "Mass", "power"};
+    QTest::newRow("=> both") << hideAll << vis << hid << QStringList{"area", "Distance", "Length", "Mass", "power"};
+    const QString showAll = QStringLiteral("cmdShowAll");
+    QTest::newRow("<= none") << showAll << QStringList{} << QStringList{} << QStringList{};
+    QTest::newRow("<= visible") << showAll << vis << QStringList{} << QStringList{"area", "Mass"};
+    QTest::newRow("<= hidden") << showAll << QStringList{} << hid << QStringList{};
+    QTest::newRow("<= both") << showAll << vis << hid << QStringList{"area", "Mass"};
+}
+
+void TestOptions::moveProperties()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, selectVisible);
+    QFETCH(QStringList, selectHidden);
+    QFETCH(QStringList, hiddenAfter);
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    const QStringList visibleBefore = texts(host.lst1());
+    const QStringList hiddenBefore = texts(host.lst2());
+    host.selectEntries(selectVisible, selectHidden);
+    const int before = writesSoFar();
+
+    host.click(button.toLatin1().constData());
+
+    // One update for each entry that changed sides.
+    int changed = 0;
+    for (const QString& name : visibleBefore)
+        changed += hiddenAfter.contains(name);
+    for (const QString& name : hiddenBefore)
+        changed += !hiddenAfter.contains(name);
+    QCOMPARE(writesSoFar() - before, changed);
+    QStringList stored;
+    for (const QStringList& row :
+         db.rows("select propname from tbProperty where propDF = '1' order by propname collate nocase"))
+        stored << row.first();
+    QCOMPARE(stored, hiddenAfter);
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '15'").toString(), QStringLiteral("2"));
+
+    QCOMPARE(texts(host.lst2()), hiddenAfter);
+    QStringList visibleAfter = visibleBefore + hiddenBefore;
+    for (const QString& name : hiddenAfter)
+        visibleAfter.removeAll(name);
+    QCOMPARE(texts(host.lst1()), sortedNames(visibleAfter));
+    QVERIFY(host.lst1()->selectedItems().isEmpty());
+    QVERIFY(host.lst2()->selectedItems().isEmpty());
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+    QCOMPARE(host.form->moveCode(),
+             quint8(QStringList({"cmdHideSel", "cmdShowSel", "cmdHideAll", "cmdShowAll"}).indexOf(button)));
+}
+
+void TestOptions::moveUnits_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QStringList>("selectVisible");
+    QTest::addColumn<QStringList>("selectHidden");
+    QTest::addColumn<QStringList>("hiddenAfter");
+
+    // Before: visible Foot, metre; hidden inch, Yard.
+    QTest::newRow("--> none") << "cmdHideSel" << QStringList{} << QStringList{} << QStringList{"inch", "Yard"};
+    QTest::newRow("<-- visible") << "cmdShowSel" << QStringList{"metre"} << QStringList{}
+                                 << QStringList{"inch", "metre", "Yard"};
+    QTest::newRow("--> hidden") << "cmdHideSel" << QStringList{} << QStringList{"inch"} << QStringList{"Yard"};
+    QTest::newRow("<-- both") << "cmdShowSel" << QStringList{"metre"} << QStringList{"Yard"}
+                              << QStringList{"inch", "metre"};
+    QTest::newRow("=> hidden") << "cmdHideAll" << QStringList{} << QStringList{"Yard"}
+                               << QStringList{"Foot", "inch", "metre"};
+    QTest::newRow("<= visible") << "cmdShowAll" << QStringList{"Foot"} << QStringList{} << QStringList{"Foot"};
+}
+
+void TestOptions::moveUnits()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, selectVisible);
+    QFETCH(QStringList, selectHidden);
+    QFETCH(QStringList, hiddenAfter);
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    host.chooseUnitKind(QStringLiteral("Length"));
+    host.selectEntries(selectVisible, selectHidden);
+
+    host.click(button.toLatin1().constData());
+
+    QStringList stored;
+    for (const QStringList& row : db.rows("select uname from tbUnits where df = '1' order by uname collate nocase"))
+        stored << row.first();
+    QCOMPARE(stored, hiddenAfter);
+    QCOMPARE(db.scalar("select df from tbUnits where UID = '5'").toString(), QStringLiteral("x"));
+    // The refill lists the picked property's units again, without the kind's prompt.
+    QCOMPARE(host.cbProperty()->currentText(), QStringLiteral("Length"));
+    QCOMPARE(texts(host.lst2()), hiddenAfter);
+    QCOMPARE(host.lst1()->count() + host.lst2()->count(), 4);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::wholeListButtonsOnEmptySource_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("startFlag");
+    QTest::addColumn<QString>("otherFlag");
+
+    QTest::newRow("=> with every item hidden") << "cmdHideAll"
+                                               << "1"
+                                               << "0";
+    QTest::newRow("<= with every item visible") << "cmdShowAll"
+                                                << "0"
+                                                << "1";
+}
+
+void TestOptions::wholeListButtonsOnEmptySource()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, startFlag);
+    QFETCH(QString, otherFlag);
+    TestDatabase db;
+    db.addProperty(QStringLiteral("1"), QStringLiteral("Alpha"), startFlag);
+    db.addProperty(QStringLiteral("2"), QStringLiteral("Beta"), startFlag);
+    db.addProperty(QStringLiteral("3"), QStringLiteral("Gamma"), startFlag);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    QListWidget* filled = startFlag == QLatin1String("1") ? host.lst2() : host.lst1();
+    QCOMPARE(filled->count(), 3);
+    host.clickEntry(filled, QStringLiteral("Beta"));
+    const int before = writesSoFar();
+
+    host.click(button.toLatin1().constData());
+
+    QCOMPARE(writesSoFar() - before, 1);
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '2'").toString(), otherFlag);
+    QCOMPARE(db.scalar("select count(*) from tbProperty where propDF = ?", {startFlag}).toInt(), 2);
+    QCOMPARE(texts(filled), QStringList({"Alpha", "Gamma"}));
+}
+
+void TestOptions::hidingPropertyKeepsUnitFlags()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    const QList<QStringList> unitsBefore = db.rows("select * from tbUnits order by UID");
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries({"Length"}, {});
+    host.click("cmdHideSel");
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '1012'").toString(), QStringLiteral("1"));
+    QCOMPARE(db.rows("select * from tbUnits order by UID"), unitsBefore);
+    // The hidden property is no longer offered for managing its units.
+    QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
+    QVERIFY(!comboTexts(host.cbProperty()).contains(QStringLiteral("Length")));
+    QVERIFY(comboTexts(host.cbProperty()).contains(QStringLiteral("Distance")));
+}
+
+void TestOptions::borrowedUnitHiddenForEveryBorrower()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    QCOMPARE(db.scalar("select count(*) from tbUnits where PropID = '1020'").toInt(), 0);
+    Host host;
+    host.chooseUnitKind(QStringLiteral("Distance"));
+    host.selectEntries({"Foot"}, {});
+    host.click("cmdHideSel");
+    QCOMPARE(db.scalar("select df from tbUnits where UID = '2'").toString(), QStringLiteral("1"));
+    QVERIFY(texts(host.lst2()).contains(QStringLiteral("Foot")));
+
+    host.pickProperty(QStringLiteral("Length"));
+    QCOMPARE(texts(host.lst1()), QStringList{"metre"});
+    QCOMPARE(texts(host.lst2()), QStringList({"Foot", "inch", "Yard"}));
+}
+
+void TestOptions::oddFlagListedNowhere_data()
+{
+    QTest::addColumn<bool>("unitKind");
+    QTest::addColumn<QVariant>("flag");
+
+    for (const bool unitKind : {false, true}) {
+        const char* kind = unitKind ? "unit" : "property";
+        QTest::addRow("%s, empty", kind) << unitKind << QVariant(QStringLiteral(""));
+        QTest::addRow("%s, NULL", kind) << unitKind << QVariant();
+        QTest::addRow("%s, 2", kind) << unitKind << QVariant(QStringLiteral("2"));
+        QTest::addRow("%s, blank and 0", kind) << unitKind << QVariant(QStringLiteral(" 0"));
+    }
+}
+
+void TestOptions::oddFlagListedNowhere()
+{
+    QFETCH(bool, unitKind);
+    QFETCH(QVariant, flag);
+    TestDatabase db;
+    fillCatalogue(db);
+    db.exec("insert into tbProperty values ('77', 'Strange', ?)", {flag});
+    db.exec("insert into tbUnits values ('77', 'Strange', 1, '1012', ?)", {flag});
+    db.openShared();
+    Host host;
+    if (unitKind)
+        host.chooseUnitKind(QStringLiteral("Length"));
+    else
+        QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    QVERIFY(host.lst1()->count() > 0);
+    QVERIFY(host.lst1()->findItems(QStringLiteral("Strange"), Qt::MatchExactly).isEmpty());
+    QVERIFY(host.lst2()->findItems(QStringLiteral("Strange"), Qt::MatchExactly).isEmpty());
+    QCOMPARE(comboTexts(host.cbProperty()).contains(QStringLiteral("Strange")), false);
+
+    host.click("cmdHideAll");
+    host.click("cmdShowAll");
+    const QString table = unitKind ? QStringLiteral("tbUnits where UID") : QStringLiteral("tbProperty where PropID");
+    const QString column = unitKind ? QStringLiteral("df") : QStringLiteral("propDF");
+    const QList<QStringList> row = db.rows(QStringLiteral("select %1 from %2 = '77'").arg(column, table));
+    QCOMPARE(row.size(), 1);
+    QCOMPARE(row.first().first(), flag.isNull() ? QStringLiteral("<NULL>") : flag.toString());
+    QCOMPARE(host.lst2()->count(), 0);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::flagsReadBackAfterReopen()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries({"area"}, {"power"});
+    host.click("cmdHideSel");
+    const QStringList visible = texts(host.lst1());
+    const QStringList hidden = texts(host.lst2());
+
+    host.click("cmdCancel");
+    QVERIFY(host.form->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(host.form.isNull());
+    QVERIFY(host.area.subWindowList().isEmpty());
+
+    host.open();
+    QVERIFY(!host.rbutUnit()->isChecked());
+    QVERIFY(!host.rbutProperty()->isChecked());
+    // A move before any kind is chosen writes nothing and only empties the lists.
+    const int before = writesSoFar();
+    host.click("cmdHideAll");
+    QCOMPARE(writesSoFar(), before);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    QCOMPARE(texts(host.lst1()), visible);
+    QCOMPARE(texts(host.lst2()), hidden);
+    QVERIFY(hidden.contains(QStringLiteral("area")));
+    QVERIFY(visible.contains(QStringLiteral("power")));
+}
+
+void TestOptions::readOnlyDatabase_data()
+{
+    QTest::addColumn<bool>("unitKind");
+    QTest::addColumn<QStringList>("selectVisible");
+    QTest::addColumn<QStringList>("selectHidden");
+    QTest::addColumn<QString>("failing");
+
+    QTest::newRow("properties") << false << QStringList{"Mass", "area"} << QStringList{"Speed"} << "area";
+    QTest::newRow("units") << true << QStringList{"metre"} << QStringList{"inch"} << "metre";
+    QTest::newRow("only hidden selected") << true << QStringList{} << QStringList{"Yard"} << "Yard";
+}
+
+void TestOptions::readOnlyDatabase()
+{
+    QFETCH(bool, unitKind);
+    QFETCH(QStringList, selectVisible);
+    QFETCH(QStringList, selectHidden);
+    QFETCH(QString, failing);
+    TestDatabase db;
+    fillCatalogue(db);
+    const QList<QStringList> propertiesBefore = db.rows("select * from tbProperty order by PropID");
+    const QList<QStringList> unitsBefore = db.rows("select * from tbUnits order by UID");
+    QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    db.openShared();
+    // The superuser writes to read-only files; make the connection itself refuse.
+    if (geteuid() == 0)
+        QSqlQuery(modMain::dbConnection.database()).exec(QStringLiteral("PRAGMA query_only = ON"));
+
+    Host host;
+    if (unitKind)
+        host.chooseUnitKind(QStringLiteral("Length"));
+    else
+        QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    const QStringList visible = texts(host.lst1());
+    const QStringList hidden = texts(host.lst2());
+    host.selectEntries(selectVisible, selectHidden);
+
+    host.click("cmdHideSel");
+
+    const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().style, 16);
+    QCOMPARE(boxes.first().title, QStringLiteral("Quantaro - Veltrin Tech"));
+    QVERIFY2(boxes.first().text.contains(QStringLiteral("\"%1\"").arg(failing)), qPrintable(boxes.first().text));
+    QVERIFY2(boxes.first().text.contains(QStringLiteral("readonly"), Qt::CaseInsensitive),
+             qPrintable(boxes.first().text));
+    QCOMPARE(db.rows("select * from tbProperty order by PropID"), propertiesBefore);
+    QCOMPARE(db.rows("select * from tbUnits order by UID"), unitsBefore);
+    QCOMPARE(texts(host.lst1()), visible);
+    QCOMPARE(texts(host.lst2()), hidden);
+    QVERIFY(host.lst1()->selectedItems().isEmpty());
+    QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::WriteOwner));
+}
+
+void TestOptions::rowDeletedDuringMove()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries({"area", "Length", "Mass"}, {"Speed"});
+    // Another program removes a listed row while the window shows it.
+    db.exec("delete from tbProperty where PropID = '1012'");
+
+    host.click("cmdShowSel");
+
+    const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().style, 16);
+    QCOMPARE(boxes.first().title, QStringLiteral("Quantaro - Veltrin Tech"));
+    QVERIFY2(boxes.first().text.contains(QStringLiteral("\"Length\"")), qPrintable(boxes.first().text));
+    QVERIFY(!boxes.first().text.contains(QStringLiteral("\"area\"")));
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '11'").toString(), QStringLiteral("1"));
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '12'").toString(), QStringLiteral("1"));
+    QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '14'").toString(), QStringLiteral("0"));
+    QCOMPARE(texts(host.lst1()), sortedNames({"Distance", "Speed"}));
+    QCOMPARE(texts(host.lst2()), sortedNames({"area", "Mass", "power"}));
+}
+
+void TestOptions::activateMovesToCorner()
+{
+    TestDatabase db;
+    db.openShared();
+    Host host;
+    QMdiSubWindow* frame = host.form->subWindow();
+    QVERIFY(frame);
+    frame->move(200, 150);
+    host.form->Form_Activate();
+    QCOMPARE(frame->pos(), QPoint(ChildForm::px(5), ChildForm::px(5)));
+}
+
+void TestOptions::helpFailureText()
+{
+    TestDatabase db;
+    db.openShared();
+    Host host;
+    const QString library = ChmFile::libraryName();
+    ChmFile::setLibraryName(QStringLiteral("quantaro-no-such-chmlib"));
+    host.click("cmdHelp_0");
+    ChmFile::setLibraryName(library);
+    const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().text, QStringLiteral("There Was An Error Opning the Help File."));
+    QCOMPARE(boxes.first().style, 16);
+    QCOMPARE(boxes.first().title, QStringLiteral("Quantaro - Veltrin Tech"));
+}
+
+// Hides "Mass" and "Foot" and shows "power" and "inch" through the window.
+void hideAndShowSome(const Host& host)
+{
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries({"Mass"}, {"power"});
+    host.click("cmdHideSel");
+    host.chooseUnitKind(QStringLiteral("Length"));
+    host.selectEntries({"Foot"}, {"inch"});
+    host.click("cmdShowSel");
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::converterHonoursFlags()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    QPointer<frmUnitConv> converter = new frmUnitConv;
+    host.load(converter);
+    auto* properties = converter->findChild<QComboBox*>("cbProperty");
+    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+
+    hideAndShowSome(host);
+    if (QTest::currentTestFailed())
+        return;
+
+    // An open converter keeps its property list, and meets unit changes at its next pick.
+    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+    for (const QString& property : {QStringLiteral("Length"), QStringLiteral("Distance")}) {
+        pick(properties, property);
+        QCOMPARE(texts(converter->findChild<QListWidget*>("lstUnitFrm")), QStringList({"inch", "metre"}));
+        QCOMPARE(texts(converter->findChild<QListWidget*>("lstUnitTo")), QStringList({"inch", "metre"}));
+    }
+
+    // Loaded again, it lists the visible properties only.
+    converter->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(converter.isNull());
+    converter = new frmUnitConv;
+    host.load(converter);
+    properties = converter->findChild<QComboBox*>("cbProperty");
+    QCOMPARE(comboTexts(properties), sortedNames({"area", "Distance", "Length", "power"}));
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::newValuesBaseUnitsHonourFlags()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    hideAndShowSome(host);
+    if (QTest::currentTestFailed())
+        return;
+
+    auto* newValues = new frmNew;
+    host.load(newValues);
+    QTest::mouseClick(newValues->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
+    MessageBox::takeRecords();
+    auto* properties = newValues->findChild<QComboBox*>("cbProperty");
+    // The property list of the New Values window ignores the flags.
+    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+    for (const QString& property : {QStringLiteral("Length"), QStringLiteral("Distance")}) {
+        pick(properties, property);
+        QCOMPARE(comboTexts(newValues->findChild<QComboBox*>("cbUnit")), QStringList({"inch", "metre"}));
+    }
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+void TestOptions::openedFromMenuAndConverter()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    MDIMain mainWindow;
+    mainWindow.show();
+    frmUnitConv* converter = mainWindow.loadedChild<frmUnitConv>();
+    QVERIFY(converter);
+
+    // Tools > Options leaves the converter open.
+    mainWindow.findChild<QAction*>("mnuOption")->trigger();
+    QPointer<frmOptions> options = mainWindow.loadedChild<frmOptions>();
+    QVERIFY(options);
+    QVERIFY(options->isVisible());
+    QCOMPARE(options->subWindow()->windowTitle(), QStringLiteral("Option - Quantaro"));
+    QCOMPARE(options->subWindow()->pos(), QPoint(ChildForm::px(5), ChildForm::px(5)));
+    QCOMPARE(mainWindow.loadedChild<frmUnitConv>(), converter);
+    QTest::mouseClick(options->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(options.isNull());
+    QVERIFY(!mainWindow.loadedChild<frmOptions>());
+
+    // The converter's "&Options" opens the window and closes the converter.
+    QTest::mouseClick(converter->findChild<QPushButton*>("Command2"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!mainWindow.loadedChild<frmUnitConv>());
+    options = mainWindow.loadedChild<frmOptions>();
+    QVERIFY(options);
+    QVERIFY(options->isVisible());
+    QVERIFY(!options->findChild<QRadioButton*>("rbutUnit")->isChecked());
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
