@@ -2,12 +2,16 @@
 
 #include "RuntimeError.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -27,16 +31,33 @@ bool isConstraintViolation(const QSqlError& error)
            || error.databaseText().contains(QLatin1String("constraint failed"), Qt::CaseInsensitive);
 }
 
-[[noreturn]] void raise(const QSqlError& error)
+RuntimeError engineError(const QSqlError& error)
 {
     if (isConstraintViolation(error))
-        throw RuntimeError(ErrorNumber::DuplicateValue,
-                           QStringLiteral("The changes you requested to the table were not successful because they "
-                                          "would create duplicate values in the index, primary key, or relationship. "
-                                          "(%1)")
-                               .arg(error.databaseText()));
+        return RuntimeError(ErrorNumber::DuplicateValue,
+                            QStringLiteral("The changes you requested to the table were not successful because they "
+                                           "would create duplicate values in the index, primary key, or relationship. "
+                                           "(%1)")
+                                .arg(error.databaseText()));
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    throw RuntimeError(ErrorNumber::ProviderError, text);
+    return RuntimeError(ErrorNumber::ProviderError, text);
+}
+
+[[noreturn]] void raise(const QSqlError& error)
+{
+    throw engineError(error);
+}
+
+// The device and inode of a file: they stay with the file when it is renamed,
+// and differ for any other file put in its place.
+bool fileIdentity(const QString& path, quint64& device, quint64& inode)
+{
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    device = quint64(info.st_dev);
+    inode = quint64(info.st_ino);
+    return true;
 }
 
 QString quoted(const QString& identifier)
@@ -107,12 +128,30 @@ void Connection::Open()
                                    .arg(table, ConnectionString));
         }
     }
+    m_path = file.absoluteFilePath();
+    fileIdentity(m_path, m_device, m_inode);
+    useWriteAheadLog(db);
+}
+
+// Every change is committed on its own, one row at a time. In write-ahead-log
+// mode a commit is appended to the log beside the file without waiting for the
+// disk, and is whole in the catalogue as soon as it returns, also when the
+// program is killed; the log is folded into the file at checkpoints and taken
+// in by the next open if the program never got to it. A file that cannot be
+// written refuses the change and simply keeps its own mode.
+void Connection::useWriteAheadLog(const QSqlDatabase& db)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("pragma journal_mode = wal")) && query.next()
+        && query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        query.exec(QStringLiteral("pragma synchronous = normal"));
 }
 
 void Connection::Close()
 {
     if (m_name.isEmpty())
         return;
+    m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -131,6 +170,37 @@ QSqlDatabase Connection::database() const
     if (m_name.isEmpty())
         throw RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
     return QSqlDatabase::database(m_name, false);
+}
+
+QSqlQuery& Connection::prepared(const QString& sql)
+{
+    // The program's statements are a handful of fixed texts; a caller building
+    // texts of its own must not make the cache grow without end.
+    constexpr int MaxStatements = 64;
+    auto found = m_statements.find(sql);
+    if (found != m_statements.end())
+        return *found;
+    if (m_statements.size() >= MaxStatements)
+        m_statements.clear();
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        raise(query.lastError());
+    return *m_statements.insert(sql, query);
+}
+
+void Connection::requireSameFile() const
+{
+    // A closed connection reports itself at its first use.
+    if (m_name.isEmpty())
+        return;
+    quint64 device = 0;
+    quint64 inode = 0;
+    if (fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode)
+        return;
+    throw RuntimeError(ErrorNumber::ProviderError,
+                       QStringLiteral("The catalogue file '%1' has been deleted or replaced since Quantaro opened it.")
+                           .arg(m_path));
 }
 
 void Connection::BeginTrans()
@@ -182,14 +252,23 @@ void Recordset::Open(const QString& sql, const QVariantList& params, Connection*
     const bool writable = splitSelectAll(sql, table, rest);
     const QString text = writable ? QStringLiteral("select rowid, * from ") + table + rest : sql;
 
-    QSqlQuery query(m_connection->database());
-    query.setForwardOnly(true);
-    if (!query.prepare(text))
-        raise(query.lastError());
-    for (const QVariant& param : params)
-        query.addBindValue(param);
+    try {
+        m_connection->requireSameFile();
+    } catch (const RuntimeError& error) {
+        failOpen(error);
+    }
+    QSqlQuery* statement = nullptr;
+    try {
+        statement = &m_connection->prepared(text);
+    } catch (const RuntimeError& error) {
+        failOpen(error);
+    }
+    QSqlQuery& query = *statement;
+    const auto done = qScopeGuard([&query] { query.finish(); });
+    for (int i = 0; i < params.size(); ++i)
+        query.bindValue(i, params.at(i));
     if (!query.exec())
-        raise(query.lastError());
+        failOpen(engineError(query.lastError()));
 
     const QSqlRecord record = query.record();
     const int first = writable ? 1 : 0;
@@ -208,8 +287,9 @@ void Recordset::Open(const QString& sql, const QVariantList& params, Connection*
         rows.push_back(std::move(row));
     }
     if (query.lastError().isValid())
-        raise(query.lastError());
+        failOpen(engineError(query.lastError()));
 
+    m_closedReason.clear();
     m_table = writable ? table : QString();
     m_columns = columns;
     m_rows = std::move(rows);
@@ -222,6 +302,7 @@ void Recordset::Close()
 {
     requireOpen();
     m_open = false;
+    m_closedReason.clear();
     m_rows.clear();
     m_columns.clear();
     m_table.clear();
@@ -298,10 +379,20 @@ void Recordset::CancelUpdate()
     m_changed.clear();
 }
 
+void Recordset::failOpen(const RuntimeError& error)
+{
+    m_closedReason = error.description();
+    throw error;
+}
+
 void Recordset::requireOpen() const
 {
-    if (!m_open)
-        throw RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+    if (m_open)
+        return;
+    QString text = QStringLiteral("Operation is not allowed when the object is closed.");
+    if (!m_closedReason.isEmpty())
+        text += QStringLiteral(" The query that was to open it failed: ") + m_closedReason;
+    throw RuntimeError(ErrorNumber::ObjectClosed, text);
 }
 
 void Recordset::requireCurrentRow() const
@@ -362,11 +453,11 @@ void Recordset::insertPending()
                             ? QStringLiteral("insert into %1 default values").arg(quoted(m_table))
                             : QStringLiteral("insert into %1 (%2) values (%3)")
                                   .arg(quoted(m_table), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    QSqlQuery query(m_connection->database());
-    if (!query.prepare(sql))
-        raise(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
+    m_connection->requireSameFile();
+    QSqlQuery& query = m_connection->prepared(sql);
+    const auto done = qScopeGuard([&query] { query.finish(); });
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
     if (!query.exec())
         raise(query.lastError());
 
@@ -389,13 +480,13 @@ void Recordset::updateCurrent()
     }
     if (assignments.isEmpty())
         return;
-    QSqlQuery query(m_connection->database());
-    if (!query.prepare(QStringLiteral("update %1 set %2 where rowid = ?")
-                           .arg(quoted(m_table), assignments.join(QStringLiteral(", ")))))
-        raise(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(value);
-    query.addBindValue(m_rows[m_position].rowid);
+    m_connection->requireSameFile();
+    QSqlQuery& query = m_connection->prepared(
+        QStringLiteral("update %1 set %2 where rowid = ?").arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+    const auto done = qScopeGuard([&query] { query.finish(); });
+    for (int i = 0; i < values.size(); ++i)
+        query.bindValue(i, values.at(i));
+    query.bindValue(int(values.size()), m_rows[m_position].rowid);
     if (!query.exec())
         raise(query.lastError());
     if (query.numRowsAffected() == 0)
@@ -422,6 +513,13 @@ void OpenRecordset(const QString& sql, const QVariantList& params)
         } catch (const RuntimeError&) {
         }
     }
+}
+
+bool storesExactly(const QString& text)
+{
+    if (text.startsWith(QChar(0xFEFF)) || text.contains(QChar(0xFFFE)) || text.contains(QChar(0xFFFF)))
+        return false;
+    return QStringView(text).isValidUtf16();
 }
 
 } // namespace modMain

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVector>
 
 #include <vector>
+
+class RuntimeError;
 
 // The program's one database connection. `ConnectionString` is the path of the
 // catalogue file; opening never creates a file that is not there.
@@ -29,8 +33,27 @@ public:
 
     QSqlDatabase database() const;
 
+    // Throws RuntimeError when the file opened is no longer at its path: it was
+    // deleted, or another file was put in its place. What is read or written
+    // then belongs to a file nobody will open again.
+    void requireSameFile() const;
+
+    // The statement for `sql`, prepared at its first use and kept for the next:
+    // the windows run the same few statements row after row, and preparing one
+    // costs more than running it. Throws RuntimeError when it cannot be
+    // prepared. The caller finishes it when done, so that no kept statement
+    // holds the file.
+    QSqlQuery& prepared(const QString& sql);
+
 private:
+    static void useWriteAheadLog(const QSqlDatabase& db);
+
+    QHash<QString, QSqlQuery> m_statements;
+
     QString m_name;
+    QString m_path;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };
 
 class Recordset;
@@ -85,6 +108,9 @@ private:
         QVector<QVariant> values;
     };
 
+    // Records why the result set stays closed, so the caller's first access
+    // can tell the user, and throws `error`.
+    [[noreturn]] void failOpen(const RuntimeError& error);
     void requireOpen() const;
     void requireCurrentRow() const;
     void checkIndex(int index) const;
@@ -99,6 +125,7 @@ private:
     std::vector<Row> m_rows;
     std::size_t m_position = 0;
     bool m_open = false;
+    QString m_closedReason;
     EditMode m_editMode = EditMode::None;
     QVector<QVariant> m_pending;
     QVector<bool> m_changed;
@@ -117,5 +144,10 @@ inline QString CurrentPropID;
 // query that cannot run leaves dbRecordset closed, and the caller meets the
 // error at its first access.
 void OpenRecordset(const QString& sql, const QVariantList& params = {});
+
+// True when the catalogue stores `text` and gives it back unchanged. A lone
+// surrogate has no UTF-8 form, the database engine takes a leading U+FEFF or
+// U+FFFE for a byte-order mark, and it reads U+FFFE and U+FFFF back as U+FFFD.
+bool storesExactly(const QString& text);
 
 } // namespace modMain

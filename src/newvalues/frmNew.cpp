@@ -17,8 +17,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -248,9 +250,11 @@ void frmNew::fillPropertyList()
     Recordset& rows = modMain::dbRecordset;
     if (rows.Eof())
         return;
+    SortedLists::Batch properties;
+    // The combo takes the rows in one go, also those read before a failing row.
+    const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-        SortedLists::insertSorted(cbProperty, Variant::toText(rows.Fields(1).Value()),
-                                  Variant::toInt32(rows.Fields(0).Value()));
+        properties.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
 }
 
 void frmNew::showPropertyMode()
@@ -279,9 +283,13 @@ void frmNew::cbProperty_Click()
         modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? and df = '0' "),
                                {modMain::CurrentPropID});
         Recordset& rows = modMain::dbRecordset;
-        for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-            SortedLists::insertSorted(cbUnit, Variant::toText(rows.Fields(1).Value()),
-                                      Variant::toInt32(rows.Fields(0).Value()));
+        {
+            SortedLists::Batch units;
+            // The combo takes the rows in one go, also those read before a failing row.
+            const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbUnit, units); });
+            for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
+                units.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
+        }
         showEditText(cbUnit, BaseUnitPlaceholder);
     } catch (const RuntimeError&) {
         showEditText(cbUnit, QString());
@@ -314,7 +322,8 @@ void frmNew::cmdHelp_Click(int Index)
 void frmNew::cmdCalc_Click()
 {
     runGuarded(this, [this] {
-        if (txtValue->text().trimmed().isEmpty()) {
+        // A name the catalogue cannot give back as typed is refused like a blank one.
+        if (txtValue->text().trimmed().isEmpty() || !modMain::storesExactly(txtValue->text())) {
             refuse(QStringLiteral("Invalid Input"), txtValue);
             return;
         }
@@ -337,7 +346,7 @@ bool frmNew::addProperty()
 {
     const QString name = txtValue->text();
     const QString baseUnit = txtUnitValue->text();
-    if (baseUnit.trimmed().isEmpty()) {
+    if (baseUnit.trimmed().isEmpty() || !modMain::storesExactly(baseUnit)) {
         refuse(QStringLiteral("Invalid Base Unit"), txtUnitValue);
         return false;
     }
@@ -379,7 +388,9 @@ bool frmNew::addUnit()
 }
 
 // The new unit's factor: the chosen base unit's factor divided by the typed
-// number of base units in one new unit. Only a finite positive factor converts.
+// number of base units in one new unit. The converter reads factors in single
+// precision, so only a positive factor within its range that does not round to
+// zero there gives a unit that converts.
 bool frmNew::checkFactor(double& factor)
 {
     const QString text = txtUnitValue->text();
@@ -394,7 +405,8 @@ bool frmNew::checkFactor(double& factor)
     }
     if (valid && std::isfinite(typed) && typed > 0) {
         factor = AddValues::unitFactor(SortedLists::itemData(cbUnit, cbUnit->currentIndex())) / typed;
-        if (std::isfinite(factor) && factor > 0)
+        if (std::isfinite(factor) && factor > 0 && factor <= std::numeric_limits<float>::max() &&
+            static_cast<float>(factor) > 0.0f)
             return true;
     }
     refuse(QStringLiteral("Invalid Factor"), txtUnitValue);
