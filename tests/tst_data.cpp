@@ -5,6 +5,7 @@
 #include "data/modMain.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QtTest>
 
 using modMain::dbRecordset;
@@ -164,6 +165,40 @@ private slots:
                  QStringLiteral("1"));
         QCOMPARE(db.scalar(QStringLiteral("select propDF from tbProperty where PropID = '92'")).toString(),
                  QStringLiteral("0"));
+    }
+
+    // Every change goes to the write-ahead log beside the file as it is made. A
+    // program killed before the log is folded into the file leaves both behind,
+    // and the next open takes the log in: nothing written is lost.
+    void logLeftBesideTheFileIsTakenIn()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        QSqlQuery mode(modMain::dbConnection.database());
+        QVERIFY(mode.exec(QStringLiteral("pragma journal_mode")) && mode.next());
+        QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
+        mode.finish();
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
+        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Update();
+        const QString log = db.path() + QStringLiteral("-wal");
+        QVERIFY(QFileInfo(log).size() > 0);
+
+        // The files as a killed program leaves them, opened by the next start.
+        QTemporaryDir next;
+        const QString copy = next.filePath(QStringLiteral("Tessaly.mdb"));
+        QVERIFY(QFile::copy(db.path(), copy));
+        QVERIFY(QFile::copy(log, copy + QStringLiteral("-wal")));
+        dbRecordset.Close();
+        modMain::dbConnection.ConnectionString = copy;
+        modMain::dbConnection.Open();
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
+        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("1"));
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
+        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("0"));
+        dbRecordset.Close();
+        modMain::dbConnection.Close();
     }
 
     void refusedWritesChangeNothing()

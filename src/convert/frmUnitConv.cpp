@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 
 namespace {
@@ -190,10 +191,12 @@ void frmUnitConv::fillProperties()
 {
     modMain::OpenRecordset(QStringLiteral("select * from tbProperty"));
     Recordset& rows = modMain::dbRecordset;
+    SortedLists::Batch properties;
+    // The combo takes the rows in one go, also those read before a failing row.
+    const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
     while (!rows.Eof()) {
         if (isVisibleRow(2))
-            SortedLists::insertSorted(cbProperty, Variant::toText(rows.Fields(1).Value()),
-                                      Variant::toInt32(rows.Fields(0).Value()));
+            properties.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
         rows.MoveNext();
     }
 }
@@ -236,14 +239,17 @@ void frmUnitConv::fillUnits()
     ResolveUnitProperty();
     modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID});
     Recordset& rows = modMain::dbRecordset;
+    SortedLists::Batch units;
+    // Both lists take the same rows in one go, also those read before a
+    // failing row; a bad row is never half taken, as both values are read first.
+    const auto list = qScopeGuard([&] {
+        SortedLists::insertSorted(lstUnitFrm, units);
+        SortedLists::insertSorted(lstUnitTo, units);
+    });
     while (!rows.Eof()) {
         if (isVisibleRow(4)) {
-            // Both values are read before either list takes the entry, so a bad
-            // row never leaves the two lists holding different units.
             const QString name = Variant::toText(rows.Fields(1).Value());
-            const qint32 uid = Variant::toInt32(rows.Fields(0).Value());
-            SortedLists::insertSorted(lstUnitFrm, name, uid);
-            SortedLists::insertSorted(lstUnitTo, name, uid);
+            units.add(name, Variant::toInt32(rows.Fields(0).Value()));
         }
         rows.MoveNext();
     }

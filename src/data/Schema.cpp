@@ -34,8 +34,13 @@ QStringList statements()
                        " PropID text collate nocase,"
                        " df text collate nocase)"),
         QStringLiteral("create index ixPropertyName on tbProperty (propname)"),
-        QStringLiteral("create index ixUnitsProperty on tbUnits (PropID, df)"),
+        // The flag stays out of the index: hiding or showing a unit then
+        // rewrites its row alone, not an index entry moving across the index.
+        QStringLiteral("create index ixUnitsProperty on tbUnits (PropID)"),
         QStringLiteral("create index ixUnitsName on tbUnits (uname, PropID)"),
+        // A new row's identifier must be free in the user record as well.
+        QStringLiteral("create index ixUserPropertyID on tbUserProperty (PropID)"),
+        QStringLiteral("create index ixUserUnitsID on tbUserUnits (UID)"),
     };
 }
 

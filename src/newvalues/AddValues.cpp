@@ -64,45 +64,47 @@ bool anyRowHolds(const QString& sql, const QVariantList& params, int column, con
     return false;
 }
 
-bool idTaken(const QString& id, const QStringList& queries)
+// The clock's identifier, or the next number after it that neither table
+// holds in `column`. One query walks the candidates through the identifier
+// indexes, so many additions within one second cost no query per clash.
+QString nextFreeId(const QString& clockId, const QString& table, const QString& userTable, const QString& column)
 {
-    for (const QString& sql : queries) {
-        Recordset rows;
-        rows.Open(sql, {id}, &modMain::dbConnection);
-        if (!rows.Eof())
-            return true;
-    }
-    return false;
-}
-
-// The clock's identifier, or the next number after it that none of the
-// queries finds.
-QString nextFreeId(const QString& clockId, const QStringList& queries)
-{
-    qint64 id = clockId.toLongLong();
-    while (idTaken(QString::number(id), queries)) {
-        if (id >= std::numeric_limits<qint32>::max())
-            throw RuntimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
-        ++id;
-    }
-    return QString::number(id);
+    const QString sql =
+        QStringLiteral(
+            "with recursive candidate(id) as (select ? union all select id + 1 from candidate where id < %4) "
+            "select id from candidate "
+            "where not exists (select 1 from %1 where %3 = cast(candidate.id as text)) "
+            "and not exists (select 1 from %2 where %3 = cast(candidate.id as text)) limit 1")
+            .arg(table, userTable, column)
+            .arg(std::numeric_limits<qint32>::max());
+    Recordset free;
+    free.Open(sql, {clockId.toLongLong()}, &modMain::dbConnection);
+    if (free.Eof())
+        throw RuntimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+    return QString::number(free.Fields(0).Value().toLongLong());
 }
 
 QString newPropertyId()
 {
-    return nextFreeId(MakeClockID(), {QStringLiteral("select * from tbProperty where PropID = ?"),
-                                      QStringLiteral("select * from tbUserProperty where PropID = ?")});
+    return nextFreeId(MakeClockID(), QStringLiteral("tbProperty"), QStringLiteral("tbUserProperty"),
+                      QStringLiteral("PropID"));
 }
 
 QString newUnitId()
 {
-    return nextFreeId(MakeClockID(), {QStringLiteral("select * from tbUnits where UID = ?"),
-                                      QStringLiteral("select * from tbUserUnits where UID = ?")});
+    return nextFreeId(MakeClockID(), QStringLiteral("tbUnits"), QStringLiteral("tbUserUnits"), QStringLiteral("UID"));
+}
+
+// A result set to add a row to: the table's columns without its rows, which
+// adding never reads.
+void openForAdding(const QString& table)
+{
+    openShared(QStringLiteral("select * from ") + table + QStringLiteral(" limit 0"));
 }
 
 void appendProperty(const QString& table, const QString& propId, const QString& name)
 {
-    openShared(QStringLiteral("select * from ") + table);
+    openForAdding(table);
     modMain::dbRecordset.AddNew();
     modMain::dbRecordset.Fields(0).setValue(propId);
     modMain::dbRecordset.Fields(1).setValue(name);
@@ -113,7 +115,7 @@ void appendProperty(const QString& table, const QString& propId, const QString& 
 void appendUnit(const QString& table, const QString& uid, const QString& propId, const QString& name,
                 const QVariant& factor)
 {
-    openShared(QStringLiteral("select * from ") + table);
+    openForAdding(table);
     modMain::dbRecordset.AddNew();
     modMain::dbRecordset.Fields(0).setValue(uid);
     modMain::dbRecordset.Fields(3).setValue(propId);
