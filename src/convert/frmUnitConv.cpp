@@ -2,6 +2,7 @@
 
 #include "ConversionEngine.h"
 #include "NumberText.h"
+#include "app/FormLayout.h"
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
@@ -21,6 +22,10 @@
 #include <QScopeGuard>
 #include <QSignalBlocker>
 
+using FormLayout::designFont;
+using FormLayout::named;
+using FormLayout::place;
+
 namespace {
 
 const QString PropertyPrompt = QStringLiteral("Select a Property");
@@ -32,25 +37,6 @@ const QString VisibleFlag = QStringLiteral("0");
 // Reading the item data of a combo with no entry selected is the old program's
 // "Invalid property array index".
 constexpr int InvalidPropertyArrayIndex = 381;
-
-QFont makeFont(const QString& family, qreal points, bool bold)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
-}
-
-template <typename T> T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
 
 QListWidgetItem* selectedItem(const QListWidget* list)
 {
@@ -82,9 +68,9 @@ frmUnitConv::frmUnitConv(QWidget* parent) : ChildForm(parent)
 
 void frmUnitConv::createControls()
 {
-    const QFont labelFont = makeFont(QStringLiteral("Trebuchet MS"), 11.25, true);
-    const QFont textFont = makeFont(QStringLiteral("Arial"), 11.25, false);
-    const QFont buttonFont = makeFont(QStringLiteral("Tahoma"), 9.75, true);
+    const QFont labelFont = designFont(QStringLiteral("Trebuchet MS"), 11.25, true);
+    const QFont textFont = designFont(QStringLiteral("Arial"), 11.25, false);
+    const QFont buttonFont = designFont(QStringLiteral("Tahoma"), 9.75, true);
 
     const auto label = [&](const QString& name, const QString& caption, QWidget* buddy) {
         auto* widget = named(new QLabel(caption, this), name);
@@ -114,7 +100,7 @@ void frmUnitConv::createControls()
     place(lbloutput_3, 120, 600, 975, 285);
 
     Frame1 = named(new QGroupBox(QStringLiteral("Output"), this), QStringLiteral("Frame1"));
-    Frame1->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, true));
+    Frame1->setFont(designFont(QStringLiteral("Tahoma"), 8.25, true));
     place(Frame1, 6600, 270, 5205, 765);
     txtOutput = named(new QLineEdit(Frame1), QStringLiteral("txtOutput"));
     txtOutput->setFont(textFont);

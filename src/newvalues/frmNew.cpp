@@ -1,6 +1,7 @@
 #include "frmNew.h"
 
 #include "AddValues.h"
+#include "app/FormLayout.h"
 #include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 #include "app/SortedLists.h"
@@ -22,18 +23,14 @@
 #include <cmath>
 #include <limits>
 
+using FormLayout::designFont;
+using FormLayout::makeFrame;
+using FormLayout::place;
+
 namespace {
 
 const QString PropertyPlaceholder = QStringLiteral("Select a Property");
 const QString BaseUnitPlaceholder = QStringLiteral("Select Base Unit");
-
-QFont makeFont(const QString& family, qreal points, bool bold)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 // The application's own font, fixed so that it is not taken from the frame.
 QFont systemFont()
@@ -41,23 +38,6 @@ QFont systemFont()
     QFont font = QApplication::font();
     font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
-}
-
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
-}
-
-// Frame captions are drawn in dark red; the controls inside keep the usual text colour.
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QLatin1String(name));
-    frame->setFont(makeFont(QStringLiteral("Tahoma"), 9.75, true));
-    QPalette palette = frame->palette();
-    palette.setColor(QPalette::WindowText, QColor(128, 0, 0));
-    frame->setPalette(palette);
-    return frame;
 }
 
 void keepTextColour(QWidget* widget)
@@ -71,7 +51,7 @@ QLabel* makeLabel(QGroupBox* frame, const char* name, const QString& caption, in
 {
     auto* label = new QLabel(caption, frame);
     label->setObjectName(QLatin1String(name));
-    label->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, true));
+    label->setFont(designFont(QStringLiteral("Tahoma"), 8.25, true));
     keepTextColour(label);
     place(label, 150, top, 1335, 285);
     return label;
@@ -81,7 +61,7 @@ QLineEdit* makeTextBox(QGroupBox* frame, const char* name, int top)
 {
     auto* box = new QLineEdit(frame);
     box->setObjectName(QLatin1String(name));
-    box->setFont(makeFont(QStringLiteral("Tahoma"), 8.25, false));
+    box->setFont(designFont(QStringLiteral("Tahoma"), 8.25, false));
     place(box, 1560, top, 5115, 315);
     return box;
 }
@@ -103,7 +83,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
-    button->setFont(makeFont(QStringLiteral("Tahoma"), 9.75, true));
+    button->setFont(designFont(QStringLiteral("Tahoma"), 9.75, true));
     QPalette palette = button->palette();
     palette.setColor(QPalette::Button, QColor(192, 192, 192));
     button->setPalette(palette);
@@ -115,7 +95,7 @@ QRadioButton* makeOption(QGroupBox* frame, const char* name, const QString& capt
 {
     auto* option = new QRadioButton(caption, frame);
     option->setObjectName(QLatin1String(name));
-    option->setFont(makeFont(QStringLiteral("Tahoma"), 12, true));
+    option->setFont(designFont(QStringLiteral("Tahoma"), 12, true));
     keepTextColour(option);
     place(option, 240, top, width, 315);
     return option;
@@ -175,7 +155,7 @@ void frmNew::createControls()
     cmdClear = makeButton(this, "cmdClear", QStringLiteral("Clea&r"), 600);
     cmdExit = makeButton(this, "cmdExit", QStringLiteral("&Done"), 990);
     cmdHelp_0 = makeButton(this, "cmdHelp_0", QString(), 1380);
-    cmdHelp_0->setFont(makeFont(QStringLiteral("Verdana"), 9.75, true));
+    cmdHelp_0->setFont(designFont(QStringLiteral("Verdana"), 9.75, true));
     place(cmdHelp_0, 10110, 1380, 825, 735);
     cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
     cmdHelp_0->setIconSize(QSize(40, 40));

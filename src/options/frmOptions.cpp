@@ -1,5 +1,6 @@
 #include "frmOptions.h"
 
+#include "app/FormLayout.h"
 #include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 #include "app/SortedLists.h"
@@ -18,6 +19,11 @@
 #include <QScopeGuard>
 
 #include <vector>
+
+using FormLayout::designFont;
+using FormLayout::makeFrame;
+using FormLayout::named;
+using FormLayout::place;
 
 namespace {
 
@@ -40,14 +46,6 @@ bool flagIs(const QVariant& value, const QString& flag)
     return !value.isNull() && value.toString() == flag;
 }
 
-QFont designFont(const QString& family, qreal points, bool bold)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 QFont frameFont()
 {
     return designFont(QStringLiteral("Tahoma"), 9.75, true);
@@ -56,28 +54,6 @@ QFont frameFont()
 QFont listFont()
 {
     return designFont(QStringLiteral("MS Sans Serif"), 8.25, false);
-}
-
-void place(QWidget* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
-}
-
-template <typename T> T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-// A frame whose caption is dark red while the controls inside keep the usual text colour.
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* frame = named(new QGroupBox(caption, parent), name);
-    frame->setFont(frameFont());
-    QPalette captionColour = frame->palette();
-    captionColour.setColor(QPalette::WindowText, QColor(128, 0, 0));
-    frame->setPalette(captionColour);
-    return frame;
 }
 
 void keepPlainText(QWidget* child, const QWidget* form)
