@@ -77,6 +77,7 @@ public:
         box->showPopup();
         QAbstractItemView* view = box->view();
         const QModelIndex index = view->model()->index(box->findText(property), 0);
+        view->scrollTo(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     }
     void click(QListWidget* list, const QString& unit) const
@@ -236,6 +237,36 @@ private slots:
         QCOMPARE(texts(c.to()), QStringList({"Celsius", "Fahrenheit"}));
         c.convert("100", "Celsius", "Fahrenheit");
         QCOMPARE(c.output()->text(), QString("200"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    // The shipped catalogue, converted through the window as a user does.
+    void shippedCatalogue_data()
+    {
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("fromUnit");
+        QTest::addColumn<QString>("toUnit");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("mile") << "Length" << "Mile" << "Kilometre" << "1.609344";
+        QTest::newRow("pound") << "Mass" << "Pound" << "Gram" << "453.5924";
+        QTest::newRow("US gallon") << "Volume" << "Gallon (US liquid)" << "Litre" << "3.785412";
+        QTest::newRow("atmosphere") << "Pressure" << "Standard atmosphere" << "Kilopascal" << "101.325";
+        QTest::newRow("kilowatt hour") << "Energy" << "Kilowatt hour" << "Megajoule" << "3.6";
+    }
+
+    void shippedCatalogue()
+    {
+        QFETCH(QString, property);
+        QFETCH(QString, fromUnit);
+        QFETCH(QString, toUnit);
+        QFETCH(QString, result);
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        Converter c;
+        c.pick(property);
+        c.convert("1", fromUnit, toUnit);
+        QCOMPARE(c.output()->text(), result);
         QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
