@@ -1,5 +1,6 @@
 #include "TestDatabase.h"
 
+#include "data/RuntimeError.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
 
@@ -108,4 +109,14 @@ void TestDatabase::useShippedCatalogue()
     QSqlDatabase database = db();
     if (!database.open())
         qFatal("cannot reopen test database");
+}
+
+int errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const RuntimeError& error) {
+        return error.number();
+    }
+    return 0;
 }

@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QVariant>
 
+#include <functional>
+
 // A fresh catalogue file for one test: the real schema in a temporary folder,
 // filled by the test, then opened as the program's shared connection.
 class TestDatabase
@@ -42,3 +44,6 @@ private:
     QString m_path;
     QString m_name;
 };
+
+// The number of the run-time error an action raises, or 0 when it raises none.
+int errorOf(const std::function<void()>& action);

@@ -16,16 +16,6 @@ class TestData : public QObject
     Q_OBJECT
 
 private:
-    static int errorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const RuntimeError& error) {
-            return error.number();
-        }
-        return 0;
-    }
-
     static void fill(TestDatabase& db)
     {
         db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));

@@ -11,17 +11,6 @@ class TestEngine : public QObject
 {
     Q_OBJECT
 
-private:
-    static int errorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const RuntimeError& error) {
-            return error.number();
-        }
-        return 0;
-    }
-
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale::c()); }
     void cleanup() { QLocale::setDefault(QLocale::c()); }
