@@ -157,6 +157,40 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // Only a query of all columns of one table can write its rows back; the
+    // spelling of its keywords and spaces does not matter.
+    void selectAllSpellings_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("plain") << QStringLiteral("select * from tbProperty where PropID = ?") << true;
+        QTest::newRow("capitals") << QStringLiteral("SELECT * FROM TBPROPERTY WHERE PropID = ?") << true;
+        QTest::newRow("tabs and breaks") << QStringLiteral(" \tselect\n*\r\nfrom   tbProperty\twhere PropID = ?")
+                                         << true;
+        QTest::newRow("columns named") << QStringLiteral("select PropID, PropName, propDF from tbProperty where PropID = ?")
+                                       << false;
+        QTest::newRow("no space after star") << QStringLiteral("select *from tbProperty where PropID = ?") << false;
+    }
+
+    void selectAllSpellings()
+    {
+        QFETCH(QString, sql);
+        QFETCH(bool, writable);
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        OpenRecordset(sql, {QStringLiteral("1015")});
+        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1015"));
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Length"));
+        const int error = errorOf([] {
+            dbRecordset.Fields(2).setValue(QStringLiteral("1"));
+            dbRecordset.Update();
+        });
+        QCOMPARE(error == 0, writable);
+        QCOMPARE(db.scalar(QStringLiteral("select propDF from tbProperty where PropID = '1015'")).toString(),
+                 writable ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+
     // Every change goes to the write-ahead log beside the file as it is made. A
     // program killed before the log is folded into the file leaves both behind,
     // and the next open takes the log in: nothing written is lost.

@@ -4,7 +4,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -67,18 +66,50 @@ QString quoted(const QString& identifier)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+qsizetype skipSpaces(QStringView text, qsizetype pos)
+{
+    while (pos < text.size() && text.at(pos).isSpace())
+        ++pos;
+    return pos;
+}
+
+// Reads `word` at `pos`, ignoring case, and the one or more spaces after it.
+bool readWord(QStringView text, qsizetype& pos, QLatin1String word)
+{
+    if (!text.mid(pos).startsWith(word, Qt::CaseInsensitive))
+        return false;
+    const qsizetype end = pos + word.size();
+    const qsizetype next = skipSpaces(text, end);
+    if (next == end)
+        return false;
+    pos = next;
+    return true;
+}
+
+bool isIdentifierChar(QChar c, bool first)
+{
+    const char16_t u = c.unicode();
+    return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_' || (!first && u >= '0' && u <= '9');
+}
+
 // Every query of the program selects all columns of one table. Such a query is
 // run with the row id in front, so that a changed row can be written back.
+// A hand-written scan: the regular-expression engine would be loaded and
+// compiled at start-up for this alone.
 bool splitSelectAll(const QString& sql, QString& table, QString& rest)
 {
-    static const QRegularExpression pattern(QStringLiteral(R"(^\s*select\s+\*\s+from\s+([A-Za-z_][A-Za-z0-9_]*)(.*)$)"),
-                                            QRegularExpression::CaseInsensitiveOption
-                                                | QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = pattern.match(sql);
-    if (!match.hasMatch())
+    const QStringView text(sql);
+    qsizetype pos = skipSpaces(text, 0);
+    if (!readWord(text, pos, QLatin1String("select")) || !readWord(text, pos, QLatin1String("*"))
+        || !readWord(text, pos, QLatin1String("from")))
         return false;
-    table = match.captured(1);
-    rest = match.captured(2);
+    const qsizetype start = pos;
+    while (pos < text.size() && isIdentifierChar(text.at(pos), pos == start))
+        ++pos;
+    if (pos == start)
+        return false;
+    table = text.mid(start, pos - start).toString();
+    rest = text.mid(pos).toString();
     return true;
 }
 
