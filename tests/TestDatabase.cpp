@@ -75,6 +75,11 @@ QList<QStringList> TestDatabase::rows(const QString& sql, const QVariantList& pa
         query.addBindValue(param);
     if (!query.exec())
         qFatal("cannot run %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    return readRows(query);
+}
+
+QList<QStringList> TestDatabase::readRows(QSqlQuery& query)
+{
     QList<QStringList> result;
     while (query.next()) {
         QStringList row;

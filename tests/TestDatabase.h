@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QSqlQuery;
+
 // A fresh catalogue file for one test: the real schema in a temporary folder,
 // filled by the test, then opened as the program's shared connection.
 class TestDatabase
@@ -29,6 +31,8 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // All rows of a query as text lists, for comparing whole tables.
     QList<QStringList> rows(const QString& sql, const QVariantList& params = {});
+    // The rows an executed query has left, as text lists; NULL reads "<NULL>".
+    static QList<QStringList> readRows(QSqlQuery& query);
 
     // Opens the file as modMain::dbConnection, as the program does at start-up.
     void openShared();

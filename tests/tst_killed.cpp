@@ -162,19 +162,12 @@ public:
 private:
     QList<QStringList> rows(const QString& sql)
     {
-        QList<QStringList> result;
         QSqlQuery query(QSqlDatabase::database(m_name, false));
         if (!query.exec(sql)) {
             m_error = sql + QStringLiteral(": ") + query.lastError().text();
-            return result;
+            return {};
         }
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << (query.value(i).isNull() ? QStringLiteral("<NULL>") : query.value(i).toString());
-            result << row;
-        }
-        return result;
+        return TestDatabase::readRows(query);
     }
 
     QString m_name;
