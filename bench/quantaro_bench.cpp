@@ -5,6 +5,7 @@
 // Windows are shown, as they are when the user works in them; the handlers run
 // as the user's clicks run them.
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -322,8 +322,8 @@ void benchConverter()
     auto* combo = child<QComboBox>(&form, "cbProperty");
     pick(combo, BigProperty);
     const FillTiming fill = timeFill(form, [&] { form.cbProperty_Click(); });
-    auto* from = child<QListWidget>(&form, "lstUnitFrm");
-    auto* to = child<QListWidget>(&form, "lstUnitTo");
+    auto* from = child<SortedLists::ListView>(&form, "lstUnitFrm");
+    auto* to = child<SortedLists::ListView>(&form, "lstUnitTo");
     if (from->count() != BigUnits || to->count() != BigUnits)
         qFatal("the unit lists hold %d and %d units, not %d", from->count(), to->count(), BigUnits);
     fillLines(QStringLiteral("converter: both unit lists, 30,000 units"), fill, 100);
@@ -371,16 +371,17 @@ void benchOptions()
 
     pick(child<QComboBox>(&form, "cbProperty"), BigProperty);
     const FillTiming fill = timeFill(form, [&] { form.cbProperty_Click(); });
-    if (child<QListWidget>(&form, "lst1")->count() != BigUnits)
-        qFatal("the visible list holds %d units, not %d", child<QListWidget>(&form, "lst1")->count(), BigUnits);
+    if (child<SortedLists::ListView>(&form, "lst1")->count() != BigUnits)
+        qFatal("the visible list holds %d units, not %d", child<SortedLists::ListView>(&form, "lst1")->count(),
+               BigUnits);
     fillLines(QStringLiteral("options: Unit kind lists, 30,000 units"), fill, 100);
 
     pick(child<QComboBox>(&form, "cbProperty"), MoveProperty);
     form.cbProperty_Click();
     settleMs(form);
     const double move = timeMs([&] { child<QPushButton>(&form, "cmdHideAll")->click(); });
-    if (child<QListWidget>(&form, "lst2")->count() != MoveUnits)
-        qFatal("the move hid %d units, not %d", child<QListWidget>(&form, "lst2")->count(), MoveUnits);
+    if (child<SortedLists::ListView>(&form, "lst2")->count() != MoveUnits)
+        qFatal("the move hid %d units, not %d", child<SortedLists::ListView>(&form, "lst2")->count(), MoveUnits);
     // Each change is in the catalogue for any other reader as soon as the press is over.
     const int hidden =
         countOnOwnConnection(QStringLiteral("select count(*) from tbUnits where PropID = ? and df = '1'"),

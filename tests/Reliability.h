@@ -9,12 +9,13 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 #include <QtTest>
+
+#include "app/SortedLists.h"
 
 namespace Reliability {
 
@@ -101,14 +102,13 @@ inline bool chooseEntry(QComboBox* combo, const QString& text)
 }
 
 // Clicks the entry whose text is exactly `text`.
-inline bool clickEntry(QListWidget* list, const QString& text)
+inline bool clickEntry(SortedLists::ListView* list, const QString& text)
 {
     for (int i = 0; i < list->count(); ++i) {
-        QListWidgetItem* item = list->item(i);
-        if (item->text() == text) {
-            list->scrollToItem(item);
+        if (list->text(i) == text) {
+            list->scrollTo(list->modelIndex(i));
             // Near the left edge: a very long entry is far wider than the list.
-            const QRect rect = list->visualItemRect(item);
+            const QRect rect = list->rowRect(i);
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(rect.left() + 4, rect.center().y()));
             return true;
         }
@@ -116,11 +116,11 @@ inline bool clickEntry(QListWidget* list, const QString& text)
     return false;
 }
 
-inline QStringList entries(const QListWidget* list)
+inline QStringList entries(const SortedLists::ListView* list)
 {
     QStringList texts;
     for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
+        texts << list->text(i);
     return texts;
 }
 

@@ -3,6 +3,7 @@
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/RuntimeError.h"
 
@@ -12,7 +13,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -22,26 +22,28 @@ namespace {
 
 const QString Prompt = QStringLiteral("Select a Property");
 
-QStringList texts(const QListWidget* list)
+using SortedLists::ListView;
+
+QStringList texts(const ListView* list)
 {
     QStringList result;
     for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->text();
+        result << list->text(row);
     return result;
 }
 
-QList<qint32> data(const QListWidget* list)
+QList<qint32> data(const ListView* list)
 {
     QList<qint32> result;
     for (int row = 0; row < list->count(); ++row)
-        result << list->item(row)->data(Qt::UserRole).value<qint32>();
+        result << list->itemData(row);
     return result;
 }
 
-QString selectedText(const QListWidget* list)
+QString selectedText(const ListView* list)
 {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? QString() : selected.first()->text();
+    const int row = list->selectedRow();
+    return row < 0 ? QString() : list->text(row);
 }
 
 // The converter, loaded on a fresh catalogue and shown, driven through its widgets.
@@ -67,8 +69,8 @@ public:
     QComboBox* combo() const { return get<QComboBox>("cbProperty"); }
     QLineEdit* input() const { return get<QLineEdit>("txtInput"); }
     QLineEdit* output() const { return get<QLineEdit>("txtOutput"); }
-    QListWidget* from() const { return get<QListWidget>("lstUnitFrm"); }
-    QListWidget* to() const { return get<QListWidget>("lstUnitTo"); }
+    ListView* from() const { return get<ListView>("lstUnitFrm"); }
+    ListView* to() const { return get<ListView>("lstUnitTo"); }
 
     // Picks a property as a user does: opens the drop-down and clicks the entry.
     void pick(const QString& property) const
@@ -80,13 +82,13 @@ public:
         view->scrollTo(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     }
-    void click(QListWidget* list, const QString& unit) const
+    void click(ListView* list, const QString& unit) const
     {
-        QListWidgetItem* item = list->findItems(unit, Qt::MatchExactly).value(0);
-        if (!item)
+        const int row = list->findRow(unit);
+        if (row < 0)
             qFatal("no unit %s", qPrintable(unit));
-        list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        list->scrollTo(list->modelIndex(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
     }
     void press(const char* button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
     void type(const QString& value) const
@@ -99,7 +101,7 @@ public:
         type(value);
         click(from(), fromUnit);
         // With no target unit yet, the source click is answered "Select Unit To".
-        if (to()->selectedItems().isEmpty())
+        if (to()->selectedRows().isEmpty())
             MessageBox::takeRecords();
         click(to(), toUnit);
     }
@@ -191,10 +193,10 @@ private slots:
         Converter c;
         c.pick("Length");
         QCOMPARE(c.combo()->currentText(), QString("Length"));
-        for (QListWidget* list : {c.from(), c.to()}) {
+        for (ListView* list : {c.from(), c.to()}) {
             QCOMPARE(texts(list), QStringList({"A", "b", "c"}));
             QCOMPARE(data(list), QList<qint32>({1, 2, 3}));
-            QVERIFY(list->selectedItems().isEmpty());
+            QVERIFY(list->selectedRows().isEmpty());
         }
         c.type("1");
         c.click(c.from(), "A");
@@ -223,6 +225,41 @@ private slots:
         QVERIFY(!texts(c.from()).contains("Broken"));
     }
 
+    // Picking the shown property again lists it afresh in both lists: a unit
+    // added meanwhile sits at its place in each, neither selection is kept, and
+    // nothing converts until each list is clicked again on its own.
+    void pickAgainRefillsBothListsWithoutSelection()
+    {
+        TestDatabase db;
+        addLength(db);
+        db.openShared();
+        Converter c;
+        c.pick("Length");
+        c.convert("3", "A", "B");
+        QCOMPARE(c.output()->text(), QString("6"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+
+        db.addUnit("15", "b", 4, "1015");
+        c.pick("Length");
+        for (ListView* list : {c.from(), c.to()}) {
+            QCOMPARE(texts(list), QStringList({"A", "B", "b", "Big", "Zero"}));
+            QCOMPARE(data(list), QList<qint32>({11, 12, 15, 13, 14}));
+            QVERIFY(list->selectedRows().isEmpty());
+        }
+        QCOMPARE(c.output()->text(), QString("6"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+
+        c.click(c.from(), "b");
+        QCOMPARE(selectedText(c.from()), QString("b"));
+        QVERIFY(c.to()->selectedRows().isEmpty());
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QString("Select Unit To"));
+        c.click(c.to(), "Big");
+        QCOMPARE(c.output()->text(), QString("7.5"));
+        QCOMPARE(selectedText(c.from()), QString("b"));
+    }
+
     void borrowedPropertyConvertsByItsOwnRule()
     {
         TestDatabase db;
@@ -247,11 +284,26 @@ private slots:
         QTest::addColumn<QString>("fromUnit");
         QTest::addColumn<QString>("toUnit");
         QTest::addColumn<QString>("result");
-        QTest::newRow("mile") << "Length" << "Mile" << "Kilometre" << "1.609344";
-        QTest::newRow("pound") << "Mass" << "Pound" << "Gram" << "453.5924";
-        QTest::newRow("US gallon") << "Volume" << "Gallon (US liquid)" << "Litre" << "3.785412";
-        QTest::newRow("atmosphere") << "Pressure" << "Standard atmosphere" << "Kilopascal" << "101.325";
-        QTest::newRow("kilowatt hour") << "Energy" << "Kilowatt hour" << "Megajoule" << "3.6";
+        QTest::newRow("mile") << "Length"
+                              << "Mile"
+                              << "Kilometre"
+                              << "1.609344";
+        QTest::newRow("pound") << "Mass"
+                               << "Pound"
+                               << "Gram"
+                               << "453.5924";
+        QTest::newRow("US gallon") << "Volume"
+                                   << "Gallon (US liquid)"
+                                   << "Litre"
+                                   << "3.785412";
+        QTest::newRow("atmosphere") << "Pressure"
+                                    << "Standard atmosphere"
+                                    << "Kilopascal"
+                                    << "101.325";
+        QTest::newRow("kilowatt hour") << "Energy"
+                                       << "Kilowatt hour"
+                                       << "Megajoule"
+                                       << "3.6";
     }
 
     void shippedCatalogue()
@@ -479,13 +531,13 @@ private slots:
         });
         closer.start(0);
         c.click(c.from(), "B");
-        QTest::mouseMove(c.from()->viewport(), c.from()->visualItemRect(c.from()->item(0)).center());
+        QTest::mouseMove(c.from()->viewport(), c.from()->rowRect(0).center());
         QCoreApplication::processEvents();
         closer.stop();
         MessageBox::setIntercepting(true);
         QCOMPARE(shown, QStringList{BoxTitle});
         QCOMPARE(selectedText(c.from()), QString("B"));
-        QVERIFY(c.to()->selectedItems().isEmpty());
+        QVERIFY(c.to()->selectedRows().isEmpty());
     }
 
     void hostedInMainWindow_data()

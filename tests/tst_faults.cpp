@@ -20,7 +20,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -151,18 +150,18 @@ const QList<Action>& actions()
         {"pick property", [](Windows& w) { w.openConverter(); },
          [](Windows& w) { chooseEntry(w.conv<QComboBox>("cbProperty"), QStringLiteral("Length")); },
          [](Windows& w) {
-             return entries(w.conv<QListWidget>("lstUnitFrm")) == LengthUnits &&
-                    entries(w.conv<QListWidget>("lstUnitTo")) == LengthUnits;
+             return entries(w.conv<SortedLists::ListView>("lstUnitFrm")) == LengthUnits &&
+                    entries(w.conv<SortedLists::ListView>("lstUnitTo")) == LengthUnits;
          }},
         {"convert",
          [](Windows& w) {
              w.openConverter();
              chooseEntry(w.conv<QComboBox>("cbProperty"), QStringLiteral("Length"));
              typeInto(w.conv<QLineEdit>("txtInput"), QStringLiteral("1"));
-             clickEntry(w.conv<QListWidget>("lstUnitFrm"), QStringLiteral("Metre"));
+             clickEntry(w.conv<SortedLists::ListView>("lstUnitFrm"), QStringLiteral("Metre"));
              w.conv<QLineEdit>("txtOutput")->setText(QStringLiteral("previous"));
          },
-         [](Windows& w) { clickEntry(w.conv<QListWidget>("lstUnitTo"), QStringLiteral("Kilometre")); },
+         [](Windows& w) { clickEntry(w.conv<SortedLists::ListView>("lstUnitTo"), QStringLiteral("Kilometre")); },
          [](Windows& w) { return w.conv<QLineEdit>("txtOutput")->text() == QLatin1String("0.001"); }},
         {"unit mode", [](Windows& w) { w.openNewValues(); },
          [](Windows& w) { Windows::click(w.nv<QRadioButton>("rdBtn_2")); },
@@ -209,19 +208,19 @@ const QList<Action>& actions()
           QStringLiteral("delete from tbUserUnits where UID = '15172419'")}},
         {"options properties", [](Windows& w) { w.openOptions(); },
          [](Windows& w) { Windows::click(w.opt<QRadioButton>("rbutProperty")); },
-         [](Windows& w) { return entries(w.opt<QListWidget>("lst1")) == AllProperties; }},
+         [](Windows& w) { return entries(w.opt<SortedLists::ListView>("lst1")) == AllProperties; }},
         {"options units",
          [](Windows& w) {
              w.openOptions();
              Windows::click(w.opt<QRadioButton>("rbutUnit"));
          },
          [](Windows& w) { chooseEntry(w.opt<QComboBox>("cbProperty"), QStringLiteral("Length")); },
-         [](Windows& w) { return entries(w.opt<QListWidget>("lst1")) == LengthUnits; }},
+         [](Windows& w) { return entries(w.opt<SortedLists::ListView>("lst1")) == LengthUnits; }},
         {"hide property",
          [](Windows& w) {
              w.openOptions();
              Windows::click(w.opt<QRadioButton>("rbutProperty"));
-             clickEntry(w.opt<QListWidget>("lst1"), QStringLiteral("Mass"));
+             clickEntry(w.opt<SortedLists::ListView>("lst1"), QStringLiteral("Mass"));
          },
          [](Windows& w) { Windows::click(w.opt<QPushButton>("cmdHideSel")); },
          [](Windows&) {
@@ -234,7 +233,7 @@ const QList<Action>& actions()
              w.openOptions();
              Windows::click(w.opt<QRadioButton>("rbutUnit"));
              chooseEntry(w.opt<QComboBox>("cbProperty"), QStringLiteral("Length"));
-             clickEntry(w.opt<QListWidget>("lst1"), QStringLiteral("Kilometre"));
+             clickEntry(w.opt<SortedLists::ListView>("lst1"), QStringLiteral("Kilometre"));
          },
          [](Windows& w) { Windows::click(w.opt<QPushButton>("cmdHideSel")); },
          [](Windows&) {
@@ -775,12 +774,12 @@ void TestFaults::damagedAtStart()
         QComboBox* properties = control<QComboBox>(converter, "cbProperty");
         for (const QString& property : entries(properties)) {
             chooseEntry(properties, property);
-            QListWidget* from = control<QListWidget>(converter, "lstUnitFrm");
+            SortedLists::ListView* from = control<SortedLists::ListView>(converter, "lstUnitFrm");
             if (from->count() > 0) {
                 typeInto(control<QLineEdit>(converter, "txtInput"), QStringLiteral("1"));
-                clickEntry(from, from->item(0)->text());
-                QListWidget* to = control<QListWidget>(converter, "lstUnitTo");
-                clickEntry(to, to->item(to->count() - 1)->text());
+                clickEntry(from, from->text(0));
+                SortedLists::ListView* to = control<SortedLists::ListView>(converter, "lstUnitTo");
+                clickEntry(to, to->text(to->count() - 1));
             }
         }
         Windows windows;

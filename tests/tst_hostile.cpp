@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -260,8 +259,8 @@ struct Converter
     QComboBox* combo() const { return control<QComboBox>(form.get(), "cbProperty"); }
     QLineEdit* input() const { return control<QLineEdit>(form.get(), "txtInput"); }
     QLineEdit* output() const { return control<QLineEdit>(form.get(), "txtOutput"); }
-    QListWidget* from() const { return control<QListWidget>(form.get(), "lstUnitFrm"); }
-    QListWidget* to() const { return control<QListWidget>(form.get(), "lstUnitTo"); }
+    SortedLists::ListView* from() const { return control<SortedLists::ListView>(form.get(), "lstUnitFrm"); }
+    SortedLists::ListView* to() const { return control<SortedLists::ListView>(form.get(), "lstUnitTo"); }
 
     std::unique_ptr<frmUnitConv> form;
 };
@@ -299,8 +298,8 @@ struct Options
             qFatal("the options window is not shown");
     }
     QComboBox* cbProperty() const { return control<QComboBox>(form.get(), "cbProperty"); }
-    QListWidget* lst1() const { return control<QListWidget>(form.get(), "lst1"); }
-    QListWidget* lst2() const { return control<QListWidget>(form.get(), "lst2"); }
+    SortedLists::ListView* lst1() const { return control<SortedLists::ListView>(form.get(), "lst1"); }
+    SortedLists::ListView* lst2() const { return control<SortedLists::ListView>(form.get(), "lst2"); }
     void click(const char* name) const
     {
         QTest::mouseClick(control<QAbstractButton>(form.get(), name), Qt::LeftButton);
@@ -855,16 +854,16 @@ void TestHostile::throughTheMainWindow()
     converter = main.loadedChild<frmUnitConv>();
     QVERIFY(converter);
     QVERIFY(chooseEntry(control<QComboBox>(converter, "cbProperty"), typed));
-    QCOMPARE(entries(control<QListWidget>(converter, "lstUnitFrm")), QStringList{typed});
+    QCOMPARE(entries(control<SortedLists::ListView>(converter, "lstUnitFrm")), QStringList{typed});
 
     QTest::mouseClick(control<QPushButton>(converter, "Command2"), Qt::LeftButton);
     QTRY_VERIFY(!main.loadedChild<frmUnitConv>());
     frmOptions* options = main.loadedChild<frmOptions>();
     QVERIFY(options);
     QTest::mouseClick(control<QRadioButton>(options, "rbutProperty"), Qt::LeftButton);
-    QVERIFY(clickEntry(control<QListWidget>(options, "lst1"), typed));
+    QVERIFY(clickEntry(control<SortedLists::ListView>(options, "lst1"), typed));
     QTest::mouseClick(control<QPushButton>(options, "cmdHideSel"), Qt::LeftButton);
-    QCOMPARE(entries(control<QListWidget>(options, "lst2")), QStringList{typed});
+    QCOMPARE(entries(control<SortedLists::ListView>(options, "lst2")), QStringList{typed});
     QTest::mouseClick(control<QPushButton>(options, "cmdCancel"), Qt::LeftButton);
     QTRY_VERIFY(!main.loadedChild<frmOptions>());
 

@@ -3,6 +3,7 @@
 #include "app/ChildForm.h"
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/ConversionEngine.h"
 #include "convert/NumberText.h"
 #include "convert/frmUnitConv.h"
@@ -15,7 +16,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -464,10 +464,10 @@ private slots:
         Window::choose(properties, "Length");
         converter->findChild<QLineEdit*>("txtInput")->setText("1");
         for (const auto& [list, unit] : {std::pair{"lstUnitFrm", "Foot"}, std::pair{"lstUnitTo", "Metre"}}) {
-            auto* units = converter->findChild<QListWidget*>(list);
-            const auto found = units->findItems(unit, Qt::MatchExactly);
-            QCOMPARE(found.size(), 1);
-            units->setCurrentItem(found.first());
+            auto* units = converter->findChild<SortedLists::ListView*>(list);
+            const int found = units->findRow(unit);
+            QVERIFY(found >= 0);
+            units->setCurrentRow(found, QItemSelectionModel::ClearAndSelect);
         }
         QCOMPARE(converter->findChild<QLineEdit*>("txtOutput")->text(), QStringLiteral("0.3048"));
         converter->findChild<QPushButton*>("cmdCancel")->click();

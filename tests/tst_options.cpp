@@ -3,6 +3,7 @@
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 #include "newvalues/frmNew.h"
@@ -15,7 +16,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -51,11 +51,13 @@ void fillCatalogue(TestDatabase& db)
     db.addUnit(QStringLiteral("6"), QStringLiteral("gram"), 1000.0, QStringLiteral("12"));
 }
 
-QStringList texts(const QListWidget* list)
+using SortedLists::ListView;
+
+QStringList texts(const ListView* list)
 {
     QStringList result;
     for (int i = 0; i < list->count(); ++i)
-        result << list->item(i)->text();
+        result << list->text(i);
     return result;
 }
 
@@ -120,20 +122,20 @@ public:
     }
 
     template <typename T> T* child(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
-    QListWidget* lst1() const { return child<QListWidget>("lst1"); }
-    QListWidget* lst2() const { return child<QListWidget>("lst2"); }
+    ListView* lst1() const { return child<ListView>("lst1"); }
+    ListView* lst2() const { return child<ListView>("lst2"); }
     QComboBox* cbProperty() const { return child<QComboBox>("cbProperty"); }
     QRadioButton* rbutUnit() const { return child<QRadioButton>("rbutUnit"); }
     QRadioButton* rbutProperty() const { return child<QRadioButton>("rbutProperty"); }
 
     void click(const char* buttonName) const { QTest::mouseClick(child<QAbstractButton>(buttonName), Qt::LeftButton); }
 
-    void clickEntry(QListWidget* list, const QString& text) const
+    void clickEntry(ListView* list, const QString& text) const
     {
-        const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        list->scrollToItem(found.first());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+        QCOMPARE(texts(list).count(text), 1);
+        const int row = list->findRow(text);
+        list->scrollTo(list->modelIndex(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
     }
 
     void selectEntries(const QStringList& visible, const QStringList& hidden) const
@@ -339,11 +341,11 @@ void TestOptions::clickTogglesEntries()
     Host host;
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
     host.selectEntries({"area", "Mass"}, {"Speed"});
-    QCOMPARE(host.lst1()->selectedItems().size(), 2);
-    QCOMPARE(host.lst2()->selectedItems().size(), 1);
+    QCOMPARE(host.lst1()->selectedRows().size(), 2);
+    QCOMPARE(host.lst2()->selectedRows().size(), 1);
     host.clickEntry(host.lst1(), QStringLiteral("area"));
-    QCOMPARE(host.lst1()->selectedItems().size(), 1);
-    QCOMPARE(host.lst1()->selectedItems().first()->text(), QStringLiteral("Mass"));
+    QCOMPARE(host.lst1()->selectedRows().size(), 1);
+    QCOMPARE(host.lst1()->text(host.lst1()->selectedRow()), QStringLiteral("Mass"));
 }
 
 void TestOptions::unitKindPromptsEveryTime()
@@ -389,12 +391,11 @@ void TestOptions::propertyKindSplitsByFlag()
     QCOMPARE(host.cbProperty()->count(), 0);
     QCOMPARE(texts(host.lst1()), sortedNames({"area", "Distance", "Length", "Mass"}));
     QCOMPARE(texts(host.lst2()), sortedNames({"power", "Speed"}));
-    for (QListWidget* list : {host.lst1(), host.lst2()})
+    for (ListView* list : {host.lst1(), host.lst2()})
         for (int i = 0; i < list->count(); ++i)
-            QCOMPARE(db.scalar("select propname from tbProperty where PropID = ?",
-                               {QString::number(list->item(i)->data(Qt::UserRole).toInt())})
+            QCOMPARE(db.scalar("select propname from tbProperty where PropID = ?", {QString::number(list->itemData(i))})
                          .toString(),
-                     list->item(i)->text());
+                     list->text(i));
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
@@ -468,8 +469,8 @@ void TestOptions::unreadableRowKeepsEarlierEntries()
     QVERIFY2(boxes.first().text.startsWith(message), qPrintable(boxes.first().text));
     QCOMPARE(texts(host.lst1()), QStringList({"Beta", "beta", "Zeta"}));
     // Equal names keep the order they came in.
-    QCOMPARE(host.lst1()->item(0)->data(Qt::UserRole).toInt(), 3);
-    QCOMPARE(host.lst1()->item(1)->data(Qt::UserRole).toInt(), 4);
+    QCOMPARE(host.lst1()->itemData(0), 3);
+    QCOMPARE(host.lst1()->itemData(1), 4);
     QCOMPARE(texts(host.lst2()), QStringList{"alpha"});
 }
 
@@ -576,8 +577,8 @@ void TestOptions::moveProperties()
     for (const QString& name : hiddenAfter)
         visibleAfter.removeAll(name);
     QCOMPARE(texts(host.lst1()), sortedNames(visibleAfter));
-    QVERIFY(host.lst1()->selectedItems().isEmpty());
-    QVERIFY(host.lst2()->selectedItems().isEmpty());
+    QVERIFY(host.lst1()->selectedRows().isEmpty());
+    QVERIFY(host.lst2()->selectedRows().isEmpty());
     QVERIFY(MessageBox::takeRecords().isEmpty());
     QCOMPARE(host.form->moveCode(),
              quint8(QStringList({"cmdHideSel", "cmdShowSel", "cmdHideAll", "cmdShowAll"}).indexOf(button)));
@@ -655,7 +656,7 @@ void TestOptions::wholeListButtonsOnEmptySource()
     db.openShared();
     Host host;
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
-    QListWidget* filled = startFlag == QLatin1String("1") ? host.lst2() : host.lst1();
+    ListView* filled = startFlag == QLatin1String("1") ? host.lst2() : host.lst1();
     QCOMPARE(filled->count(), 3);
     host.clickEntry(filled, QStringLiteral("Beta"));
     const int before = writesSoFar();
@@ -733,8 +734,8 @@ void TestOptions::oddFlagListedNowhere()
     else
         QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
     QVERIFY(host.lst1()->count() > 0);
-    QVERIFY(host.lst1()->findItems(QStringLiteral("Strange"), Qt::MatchExactly).isEmpty());
-    QVERIFY(host.lst2()->findItems(QStringLiteral("Strange"), Qt::MatchExactly).isEmpty());
+    QVERIFY(host.lst1()->findRow(QStringLiteral("Strange")) < 0);
+    QVERIFY(host.lst2()->findRow(QStringLiteral("Strange")) < 0);
     QCOMPARE(comboTexts(host.cbProperty()).contains(QStringLiteral("Strange")), false);
 
     host.click("cmdHideAll");
@@ -832,7 +833,7 @@ void TestOptions::readOnlyDatabase()
     QCOMPARE(db.rows("select * from tbUnits order by UID"), unitsBefore);
     QCOMPARE(texts(host.lst1()), visible);
     QCOMPARE(texts(host.lst2()), hidden);
-    QVERIFY(host.lst1()->selectedItems().isEmpty());
+    QVERIFY(host.lst1()->selectedRows().isEmpty());
     QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::WriteOwner));
 }
 
@@ -921,8 +922,8 @@ void TestOptions::converterHonoursFlags()
     QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
     for (const QString& property : {QStringLiteral("Length"), QStringLiteral("Distance")}) {
         pick(properties, property);
-        QCOMPARE(texts(converter->findChild<QListWidget*>("lstUnitFrm")), QStringList({"inch", "metre"}));
-        QCOMPARE(texts(converter->findChild<QListWidget*>("lstUnitTo")), QStringList({"inch", "metre"}));
+        QCOMPARE(texts(converter->findChild<ListView*>("lstUnitFrm")), QStringList({"inch", "metre"}));
+        QCOMPARE(texts(converter->findChild<ListView*>("lstUnitTo")), QStringList({"inch", "metre"}));
     }
 
     // Loaded again, it lists the visible properties only.

@@ -2,6 +2,7 @@
 
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "app/frmAbout.h"
 #include "convert/ConversionEngine.h"
 #include "convert/frmUnitConv.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -57,11 +57,11 @@ bool sortsBefore(const Entry& a, const Entry& b)
     return a.text != b.text ? a.text < b.text : a.id < b.id;
 }
 
-Entries entriesOf(const QListWidget* list)
+Entries entriesOf(const SortedLists::ListView* list)
 {
     Entries entries;
     for (int i = 0; i < list->count(); ++i)
-        entries << Entry{list->item(i)->text(), list->item(i)->data(Qt::UserRole).value<qint32>()};
+        entries << Entry{list->text(i), list->itemData(i)};
     return entries;
 }
 
@@ -259,15 +259,14 @@ private:
         return QStringLiteral("%1: %2").arg(where, button->objectName());
     }
 
-    QString clickRow(QListWidget* list, const QString& where)
+    QString clickRow(SortedLists::ListView* list, const QString& where)
     {
         const int row = pick(list->count());
-        QListWidgetItem* item = list->item(row);
-        // Taking the focus may refill the list (see noticeLoads), so the item
+        // Taking the focus may refill the list (see noticeLoads), so the entry
         // is read before the click.
-        const QString done = QStringLiteral("%1: click \"%2\" in %3").arg(where, item->text(), list->objectName());
-        list->scrollToItem(item);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        const QString done = QStringLiteral("%1: click \"%2\" in %3").arg(where, list->text(row), list->objectName());
+        list->scrollTo(list->modelIndex(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
         return done;
     }
 
@@ -309,8 +308,8 @@ private:
     {
         const QString where = QStringLiteral("converter");
         auto* properties = control<QComboBox>(form, "cbProperty");
-        auto* from = control<QListWidget>(form, "lstUnitFrm");
-        auto* to = control<QListWidget>(form, "lstUnitTo");
+        auto* from = control<SortedLists::ListView>(form, "lstUnitFrm");
+        auto* to = control<SortedLists::ListView>(form, "lstUnitTo");
         if (properties->count() > 0)
             actions.append({6, [=] { return choose(properties, where); }});
         actions.append({1, [=] { return typeOver(properties, where); }});
@@ -333,7 +332,7 @@ private:
         QStringList done{choose(control<QComboBox>(form, "cbProperty"), where)};
         done << typeInto(control<QLineEdit>(form, "txtInput"), QLocale().toString(pick(1000) / 8.0), where);
         for (const char* name : {"lstUnitFrm", "lstUnitTo"}) {
-            auto* list = control<QListWidget>(form, name);
+            auto* list = control<SortedLists::ListView>(form, name);
             if (list->count() > 0)
                 done << clickRow(list, where);
         }
@@ -403,8 +402,8 @@ private:
     {
         const QString where = QStringLiteral("options");
         auto* properties = control<QComboBox>(form, "cbProperty");
-        auto* visible = control<QListWidget>(form, "lst1");
-        auto* hidden = control<QListWidget>(form, "lst2");
+        auto* visible = control<SortedLists::ListView>(form, "lst1");
+        auto* hidden = control<SortedLists::ListView>(form, "lst2");
         for (const char* name : {"rbutProperty", "rbutUnit"})
             actions.append({2, [=] { return click(control<QRadioButton>(form, name), where); }});
         if (properties->isVisibleTo(form) && properties->count() > 0) {
@@ -481,17 +480,17 @@ private:
     {
         const QString kind =
             form->itemKind() == frmOptions::Kind::Property ? QStringLiteral("P:") : QStringLiteral("U:");
-        const auto mark = [&](const QListWidget* list, bool all, const QString& flag) {
+        const auto mark = [&](const SortedLists::ListView* list, bool all, const QString& flag) {
             for (int i = 0; i < list->count(); ++i) {
-                if (!all && !list->item(i)->isSelected())
+                if (!all && !list->isSelected(i))
                     continue;
-                const QString key = kind + QString::number(list->item(i)->data(Qt::UserRole).value<qint32>());
+                const QString key = kind + QString::number(list->itemData(i));
                 m_flagChanges += m_flags.value(key) != flag;
                 m_flags.insert(key, flag);
             }
         };
-        mark(control<QListWidget>(form, "lst1"), code == 2, QStringLiteral("1"));
-        mark(control<QListWidget>(form, "lst2"), code == 3, QStringLiteral("0"));
+        mark(control<SortedLists::ListView>(form, "lst1"), code == 2, QStringLiteral("1"));
+        mark(control<SortedLists::ListView>(form, "lst2"), code == 3, QStringLiteral("0"));
     }
 
     // A window loaded by the last step starts from its loading state. From then
@@ -612,8 +611,8 @@ private:
 
     void checkConverter(frmUnitConv* form, QStringList& problems)
     {
-        const Entries from = entriesOf(control<QListWidget>(form, "lstUnitFrm"));
-        const Entries to = entriesOf(control<QListWidget>(form, "lstUnitTo"));
+        const Entries from = entriesOf(control<SortedLists::ListView>(form, "lstUnitFrm"));
+        const Entries to = entriesOf(control<SortedLists::ListView>(form, "lstUnitTo"));
         if (from != to)
             problems << QStringLiteral("converter lists differ: %1 and %2").arg(describe(from), describe(to));
         problems << compareEntries(QStringLiteral("converter units"), from, m_converterUnits);
@@ -633,15 +632,15 @@ private:
     {
         problems << compareEntries(QStringLiteral("options properties"),
                                    entriesOf(control<QComboBox>(form, "cbProperty")), m_optionProperties);
-        problems << compareEntries(QStringLiteral("options visible"), entriesOf(control<QListWidget>(form, "lst1")),
-                                   m_optionVisible);
-        problems << compareEntries(QStringLiteral("options hidden"), entriesOf(control<QListWidget>(form, "lst2")),
-                                   m_optionHidden);
+        problems << compareEntries(QStringLiteral("options visible"),
+                                   entriesOf(control<SortedLists::ListView>(form, "lst1")), m_optionVisible);
+        problems << compareEntries(QStringLiteral("options hidden"),
+                                   entriesOf(control<SortedLists::ListView>(form, "lst2")), m_optionHidden);
         // Nothing but this window changes flags, so its lists never go stale.
         const QString kind =
             form->itemKind() == frmOptions::Kind::Property ? QStringLiteral("P:") : QStringLiteral("U:");
         for (const auto& [list, flag] : {std::pair{"lst1", "0"}, std::pair{"lst2", "1"}}) {
-            for (const Entry& entry : entriesOf(control<QListWidget>(form, list))) {
+            for (const Entry& entry : entriesOf(control<SortedLists::ListView>(form, list))) {
                 const QString key = kind + QString::number(entry.id);
                 if (m_flags.value(key) != QLatin1String(flag))
                     problems

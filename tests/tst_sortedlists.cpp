@@ -1,9 +1,9 @@
 #include "app/SortedLists.h"
 
 #include <QComboBox>
-#include <QListWidget>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 
 // Filling a list or combo in one go must leave exactly what adding the same
@@ -12,11 +12,7 @@
 
 namespace {
 
-struct Entry
-{
-    QString text;
-    qint32 data;
-};
+using SortedLists::Entry;
 using Entries = QList<Entry>;
 
 SortedLists::Batch batchOf(const Entries& entries)
@@ -27,11 +23,22 @@ SortedLists::Batch batchOf(const Entries& entries)
     return batch;
 }
 
-QStringList rowsOf(const QListWidget* list)
+QStringList rowsOf(const SortedLists::Model& model)
 {
     QStringList rows;
-    for (int row = 0; row < list->count(); ++row)
-        rows << QStringLiteral("%1=%2").arg(list->item(row)->text()).arg(SortedLists::itemData(list, row));
+    for (int row = 0; row < model.count(); ++row)
+        rows << QStringLiteral("%1=%2").arg(model.text(row)).arg(model.itemData(row));
+    return rows;
+}
+
+// What a view reads from the model, through the roles every view uses.
+QStringList rowsThroughRoles(const QAbstractItemModel* model)
+{
+    QStringList rows;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const QModelIndex index = model->index(row, 0);
+        rows << QStringLiteral("%1=%2").arg(index.data().toString()).arg(index.data(Qt::UserRole).value<qint32>());
+    }
     return rows;
 }
 
@@ -56,6 +63,7 @@ QComboBox* makeCombo(QWidget* parent)
     auto* combo = new QComboBox(parent);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    SortedLists::useSortedModel(combo);
     return combo;
 }
 
@@ -91,17 +99,18 @@ private slots:
     {
         QFETCH(Entries, before);
         QFETCH(Entries, added);
-        QListWidget oneByOne;
-        QListWidget batched;
+        SortedLists::Model oneByOne;
+        SortedLists::Model batched;
         for (const Entry& entry : before) {
-            SortedLists::insertSorted(&oneByOne, entry.text, entry.data);
-            SortedLists::insertSorted(&batched, entry.text, entry.data);
+            oneByOne.insertSorted(entry.text, entry.data);
+            batched.insertSorted(entry.text, entry.data);
         }
         for (const Entry& entry : added)
-            SortedLists::insertSorted(&oneByOne, entry.text, entry.data);
-        SortedLists::insertSorted(&batched, batchOf(added));
+            oneByOne.insertSorted(entry.text, entry.data);
+        batched.insertSorted(batchOf(added));
 
-        QCOMPARE(rowsOf(&batched), rowsOf(&oneByOne));
+        QCOMPARE(rowsOf(batched), rowsOf(oneByOne));
+        QCOMPARE(rowsThroughRoles(&batched), rowsOf(oneByOne));
         QCOMPARE(batched.count(), before.size() + added.size());
     }
 
@@ -135,15 +144,17 @@ private slots:
     void orderAndItemData()
     {
         const Entries added{{"b", 1}, {"A", 2}, {"a", 3}, {"B", 4}, {"c", 5}, {"C", 6}};
-        QListWidget list;
+        SortedLists::ListView list;
         QWidget parent;
         QComboBox* combo = makeCombo(&parent);
         const SortedLists::Batch batch = batchOf(added);
-        SortedLists::insertSorted(&list, batch);
+        list.entries()->insertSorted(batch);
         SortedLists::insertSorted(combo, batch);
 
         const QStringList expected = rowsOf(Entries{{"A", 2}, {"a", 3}, {"b", 1}, {"B", 4}, {"c", 5}, {"C", 6}});
-        QCOMPARE(rowsOf(&list), expected);
+        QCOMPARE(rowsOf(*list.entries()), expected);
+        for (int row = 0; row < list.count(); ++row)
+            QCOMPARE(QStringLiteral("%1=%2").arg(list.text(row)).arg(list.itemData(row)), expected.at(row));
         QCOMPARE(rowsOf(combo), expected);
         // The entry added first stays selected in the combo wherever sorting put it.
         QCOMPARE(combo->currentText(), QStringLiteral("b"));
@@ -154,11 +165,11 @@ private slots:
     // then goes where the batch would have put it.
     void singleInsertAfterBatch()
     {
-        QListWidget list;
-        SortedLists::insertSorted(&list, batchOf({{"metre", 1}, {"Foot", 2}, {"yard", 3}}));
-        const int row = SortedLists::insertSorted(&list, QStringLiteral("FOOT"), 4);
+        SortedLists::Model model;
+        model.insertSorted(batchOf({{"metre", 1}, {"Foot", 2}, {"yard", 3}}));
+        const int row = model.insertSorted(QStringLiteral("FOOT"), 4);
         QCOMPARE(row, 1);
-        QCOMPARE(rowsOf(&list), rowsOf(Entries{{"Foot", 2}, {"FOOT", 4}, {"metre", 1}, {"yard", 3}}));
+        QCOMPARE(rowsOf(model), rowsOf(Entries{{"Foot", 2}, {"FOOT", 4}, {"metre", 1}, {"yard", 3}}));
     }
 
     // Texts built from letters whose case folding is unusual (sharp s, long s,
@@ -179,25 +190,81 @@ private slots:
             }
             added.append({text, i});
         }
-        QListWidget oneByOne;
+        SortedLists::Model oneByOne;
         for (const Entry& entry : added)
-            SortedLists::insertSorted(&oneByOne, entry.text, entry.data);
-        QListWidget batched;
-        SortedLists::insertSorted(&batched, batchOf(added));
-        QCOMPARE(rowsOf(&batched), rowsOf(&oneByOne));
+            oneByOne.insertSorted(entry.text, entry.data);
+        SortedLists::Model batched;
+        batched.insertSorted(batchOf(added));
+        QCOMPARE(rowsOf(batched), rowsOf(oneByOne));
     }
 
-    // A batch serves several widgets alike, as the converter's two unit lists.
-    void oneBatchTwoLists()
+    // Two list boxes over one model show the same entries in the same order,
+    // each with a selection of its own; a refill empties both selections
+    // without telling either list, and leaves both showing the new entries.
+    void sharedModelTwoSelections()
     {
-        SortedLists::Batch batch = batchOf({{"Kelvin", 4}, {"celsius", 2}, {"Fahrenheit", 1}});
-        QListWidget from;
-        QListWidget to;
-        SortedLists::insertSorted(&from, batch);
-        batch.add(QStringLiteral("Rankine"), 3);
-        SortedLists::insertSorted(&to, batch);
-        QCOMPARE(rowsOf(&from), rowsOf(Entries{{"celsius", 2}, {"Fahrenheit", 1}, {"Kelvin", 4}}));
-        QCOMPARE(rowsOf(&to), rowsOf(Entries{{"celsius", 2}, {"Fahrenheit", 1}, {"Kelvin", 4}, {"Rankine", 3}}));
+        SortedLists::Model units;
+        SortedLists::ListView from(nullptr, &units);
+        SortedLists::ListView to(nullptr, &units);
+        for (SortedLists::ListView* list : {&from, &to})
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+        units.insertSorted(batchOf({{"Kelvin", 4}, {"celsius", 2}, {"Fahrenheit", 1}}));
+        QCOMPARE(from.model(), to.model());
+        from.setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+        to.setCurrentRow(2, QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(from.selectedRows(), QList<int>{0});
+        QCOMPARE(to.selectedRows(), QList<int>{2});
+        QCOMPARE(to.itemData(to.selectedRow()), 4);
+
+        QSignalSpy fromChanged(&from, &SortedLists::ListView::itemSelectionChanged);
+        QSignalSpy toChanged(&to, &SortedLists::ListView::itemSelectionChanged);
+        units.clear();
+        units.insertSorted(batchOf({{"yard", 7}, {"Inch", 5}}));
+        QCOMPARE(fromChanged.count() + toChanged.count(), 0);
+        QCOMPARE(from.selectedRow(), -1);
+        QCOMPARE(to.selectedRow(), -1);
+        QVERIFY(!from.currentIndex().isValid());
+        for (SortedLists::ListView* list : {&from, &to}) {
+            QCOMPARE(list->count(), 2);
+            QCOMPARE(list->text(0), QStringLiteral("Inch"));
+            QCOMPARE(list->itemData(1), 7);
+        }
+        // A selection made now is heard by its own list only.
+        to.setCurrentRow(1, QItemSelectionModel::ClearAndSelect);
+        QCOMPARE(toChanged.count(), 1);
+        QCOMPARE(fromChanged.count(), 0);
+    }
+
+    // A combo cleared the way QComboBox clears loses every entry, and takes
+    // the next fill as an empty combo does.
+    void comboClearedAndRefilled()
+    {
+        QWidget parent;
+        QComboBox* combo = makeCombo(&parent);
+        SortedLists::insertSorted(combo, batchOf({{"Mass", 1}, {"area", 2}}));
+        combo->clear();
+        QCOMPARE(combo->count(), 0);
+        SortedLists::insertSorted(combo, batchOf({{"Speed", 3}, {"length", 4}}));
+        QCOMPARE(rowsOf(combo), rowsOf(Entries{{"length", 4}, {"Speed", 3}}));
+        QCOMPARE(combo->currentText(), QStringLiteral("Speed"));
+        QCOMPARE(combo->findText(QStringLiteral("length")), 0);
+    }
+
+    // A name wider than its list shows whole in a tooltip; a short one shows none.
+    void wideNameHasTooltip()
+    {
+        SortedLists::ListView list;
+        list.resize(120, 200);
+        const QString wide = QStringLiteral("A name of a unit far wider than the list that shows it");
+        list.entries()->insertSorted(batchOf({{wide, 1}, {QStringLiteral("Z"), 2}}));
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        for (const auto& [row, shown] : {std::pair{1, QString()}, std::pair{0, wide}}) {
+            const QPoint at = list.rowRect(row).center();
+            QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+            QCoreApplication::sendEvent(list.viewport(), &help);
+            QCOMPARE(QToolTip::isVisible() ? QToolTip::text() : QString(), shown);
+        }
     }
 };
 

@@ -12,6 +12,7 @@
 // Usage: writer_child <catalogue> <seed> <tag> [<journal mode> <synchronous>]
 
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -21,7 +22,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
@@ -181,8 +181,8 @@ private:
     // presses it, and confirms once the button's handler has returned.
     void move(const QString& kind)
     {
-        auto* visible = control<QListWidget>(&m_options, "lst1");
-        auto* hidden = control<QListWidget>(&m_options, "lst2");
+        auto* visible = control<SortedLists::ListView>(&m_options, "lst1");
+        auto* hidden = control<SortedLists::ListView>(&m_options, "lst2");
         if (visible->count() + hidden->count() == 0)
             return;
         selectSome(visible);
@@ -198,19 +198,18 @@ private:
         say(QStringLiteral("done"));
     }
 
-    void selectSome(QListWidget* list)
+    void selectSome(SortedLists::ListView* list)
     {
         const int picks = list->count() == 0 ? 0 : int(m_random.bounded(4));
         for (int i = 0; i < picks; ++i)
-            list->item(m_random.bounded(list->count()))->setSelected(true);
+            list->setSelected(int(m_random.bounded(list->count())), true);
     }
 
-    static void announce(const QString& kind, const QListWidget* list, bool all, const QString& flag)
+    static void announce(const QString& kind, const SortedLists::ListView* list, bool all, const QString& flag)
     {
         for (int i = 0; i < list->count(); ++i) {
-            const QListWidgetItem* item = list->item(i);
-            if (all || item->isSelected())
-                say(QStringLiteral("want %1 %2 %3").arg(kind).arg(item->data(Qt::UserRole).toInt()).arg(flag));
+            if (all || list->isSelected(i))
+                say(QStringLiteral("want %1 %2 %3").arg(kind).arg(list->itemData(i)).arg(flag));
         }
     }
 

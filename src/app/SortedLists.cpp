@@ -1,8 +1,8 @@
 #include "SortedLists.h"
 
 #include <QComboBox>
-#include <QListWidget>
-#include <QStandardItemModel>
+#include <QHelpEvent>
+#include <QToolTip>
 
 #include <algorithm>
 #include <numeric>
@@ -15,22 +15,6 @@ namespace {
 bool sortsBefore(const QString& a, const QString& b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-}
-
-// The first row whose text sorts after `text`, by binary search over rows
-// already in order.
-template <typename TextAt> int upperBound(int count, const QString& text, TextAt textAt)
-{
-    int low = 0;
-    int high = count;
-    while (low < high) {
-        const int middle = low + (high - low) / 2;
-        if (!sortsBefore(text, textAt(middle)))
-            low = middle + 1;
-        else
-            high = middle;
-    }
-    return low;
 }
 
 // What QString::compare with Qt::CaseInsensitive compares, position by
@@ -54,31 +38,7 @@ std::u32string foldKey(const QString& text)
 
 } // namespace
 
-int sortedRow(const QListWidget* list, const QString& text)
-{
-    return upperBound(list->count(), text, [list](int row) { return list->item(row)->text(); });
-}
-
-int sortedRow(const QComboBox* combo, const QString& text)
-{
-    return upperBound(combo->count(), text, [combo](int row) { return combo->itemText(row); });
-}
-
-int insertSorted(QListWidget* list, const QString& text, qint32 data)
-{
-    const int row = sortedRow(list, text);
-    auto* item = new QListWidgetItem(text);
-    item->setData(Qt::UserRole, data);
-    list->insertItem(row, item);
-    return row;
-}
-
-int insertSorted(QComboBox* combo, const QString& text, qint32 data)
-{
-    const int row = sortedRow(combo, text);
-    combo->insertItem(row, text, data);
-    return row;
-}
+// ---- Batch ----------------------------------------------------------------
 
 void Batch::add(const QString& text, qint32 data)
 {
@@ -101,55 +61,186 @@ const std::vector<std::size_t>& Batch::sortedOrder() const
     return m_sortedOrder;
 }
 
-void insertSorted(QListWidget* list, const Batch& batch)
+// ---- Model ----------------------------------------------------------------
+
+Model::Model(QObject* parent) : QAbstractListModel(parent) {}
+
+int Model::findRow(const QString& text) const
+{
+    const auto found =
+        std::find_if(m_entries.begin(), m_entries.end(), [&text](const Entry& entry) { return entry.text == text; });
+    return found == m_entries.end() ? -1 : int(found - m_entries.begin());
+}
+
+int Model::sortedRow(const QString& text) const
+{
+    const auto after =
+        std::upper_bound(m_entries.begin(), m_entries.end(), text,
+                         [](const QString& value, const Entry& entry) { return sortsBefore(value, entry.text); });
+    return int(after - m_entries.begin());
+}
+
+int Model::insertSorted(const QString& text, qint32 data)
+{
+    const int row = sortedRow(text);
+    beginInsertRows(QModelIndex(), row, row);
+    m_entries.insert(m_entries.begin() + row, Entry{text, data});
+    endInsertRows();
+    return row;
+}
+
+void Model::insertSorted(const Batch& batch)
 {
     // Entries already listed would have to be merged in; the windows always
     // fill an emptied list, so that rare case takes the entries one by one.
-    if (list->count() > 0) {
-        for (const Batch::Entry& entry : batch.entries())
-            insertSorted(list, entry.text, entry.data);
+    if (!m_entries.empty()) {
+        for (const Entry& entry : batch.entries())
+            insertSorted(entry.text, entry.data);
         return;
     }
-    // Each item carries its data before the list takes it, so the list hears
-    // of it once, as an added row.
-    for (const std::size_t position : batch.sortedOrder()) {
-        const Batch::Entry& entry = batch.entries()[position];
-        auto* item = new QListWidgetItem(entry.text);
-        item->setData(Qt::UserRole, entry.data);
-        list->addItem(item);
+    if (batch.isEmpty())
+        return;
+    beginResetModel();
+    m_entries.reserve(batch.size());
+    for (const std::size_t position : batch.sortedOrder())
+        m_entries.push_back(batch.entries()[position]);
+    endResetModel();
+}
+
+void Model::clear()
+{
+    if (m_entries.empty())
+        return;
+    beginResetModel();
+    // The memory goes too: a list of 30,000 units is not kept for the next fill.
+    std::vector<Entry>().swap(m_entries);
+    endResetModel();
+}
+
+int Model::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant Model::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return QVariant();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text(index.row());
+    case Qt::UserRole:
+        return itemData(index.row());
+    default:
+        return QVariant();
     }
+}
+
+bool Model::removeRows(int row, int count, const QModelIndex& parent)
+{
+    if (parent.isValid() || row < 0 || count < 0 || row + count > this->count())
+        return false;
+    if (count == 0)
+        return true;
+    if (row == 0 && count == this->count()) {
+        clear();
+        return true;
+    }
+    beginRemoveRows(QModelIndex(), row, row + count - 1);
+    m_entries.erase(m_entries.begin() + row, m_entries.begin() + row + count);
+    endRemoveRows();
+    return true;
+}
+
+// ---- ListView -------------------------------------------------------------
+
+ListView::ListView(QWidget* parent, Model* shared) : QListView(parent), m_entries(shared ? shared : new Model(this))
+{
+    // Every entry is one line of text: the view sizes one, not all of them.
+    setUniformItemSizes(true);
+    setModel(m_entries);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::itemSelectionChanged);
+}
+
+QList<int> ListView::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int ListView::selectedRow() const
+{
+    const QList<int> rows = selectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+bool ListView::isSelected(int row) const
+{
+    return selectionModel()->isSelected(modelIndex(row));
+}
+
+void ListView::setSelected(int row, bool selected)
+{
+    selectionModel()->select(modelIndex(row), selected ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+}
+
+void ListView::setCurrentRow(int row, QItemSelectionModel::SelectionFlags command)
+{
+    selectionModel()->setCurrentIndex(modelIndex(row), command);
+}
+
+bool ListView::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QListView::viewportEvent(event);
+    // Entries are cut at the box's edge; one that does not fit shows whole
+    // under the pointer.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString name = index.isValid() ? text(index.row()) : QString();
+    const int room = viewport()->width() - 2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this);
+    if (!name.isEmpty() && fontMetrics().horizontalAdvance(name) > room)
+        QToolTip::showText(help->globalPos(), name, viewport(), visualRect(index));
+    else
+        QToolTip::hideText();
+    return true;
+}
+
+// ---- Combos ---------------------------------------------------------------
+
+Model* useSortedModel(QComboBox* combo)
+{
+    auto* model = new Model(combo);
+    combo->setModel(model);
+    return model;
+}
+
+Model* sortedModel(const QComboBox* combo)
+{
+    auto* model = qobject_cast<Model*>(combo->model());
+    Q_ASSERT_X(model, "SortedLists::sortedModel", "the combo has no sorted model");
+    return model;
+}
+
+int insertSorted(QComboBox* combo, const QString& text, qint32 data)
+{
+    return sortedModel(combo)->insertSorted(text, data);
 }
 
 void insertSorted(QComboBox* combo, const Batch& batch)
 {
-    if (batch.isEmpty())
+    Model* model = sortedModel(combo);
+    const bool wasEmpty = model->count() == 0;
+    model->insertSorted(batch);
+    if (!wasEmpty || batch.isEmpty())
         return;
-    auto* model = qobject_cast<QStandardItemModel*>(combo->model());
-    if (combo->count() > 0 || !model) {
-        for (const Batch::Entry& entry : batch.entries())
-            insertSorted(combo, entry.text, entry.data);
-        return;
-    }
-    // All rows go into the combo's model at once: the combo and its completer
-    // then see one insertion instead of one per entry.
-    QList<QStandardItem*> items;
-    items.reserve(qsizetype(batch.size()));
-    int firstAddedRow = 0;
-    for (const std::size_t position : batch.sortedOrder()) {
-        const Batch::Entry& entry = batch.entries()[position];
-        if (position == 0)
-            firstAddedRow = int(items.size());
-        auto* item = new QStandardItem(entry.text);
-        item->setData(entry.data, Qt::UserRole);
-        items.append(item);
-    }
-    model->invisibleRootItem()->appendRows(items);
-    combo->setCurrentIndex(firstAddedRow);
-}
-
-qint32 itemData(const QListWidget* list, int row)
-{
-    return list->item(row)->data(Qt::UserRole).value<qint32>();
+    const std::vector<std::size_t>& order = batch.sortedOrder();
+    const auto first = std::find(order.begin(), order.end(), std::size_t(0));
+    combo->setCurrentIndex(int(first - order.begin()));
 }
 
 qint32 itemData(const QComboBox* combo, int row)

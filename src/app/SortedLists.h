@@ -1,32 +1,31 @@
 #pragma once
 
+#include <QAbstractListModel>
+#include <QItemSelectionModel>
+#include <QListView>
 #include <QString>
 
 #include <cstddef>
 #include <vector>
 
 class QComboBox;
-class QListWidget;
 
 // Lists and combos that keep their entries in alphabetical order, ignoring
 // letter case, with each entry's identifier (qint32) as its item data.
-// QListWidget sorts case-sensitively and QComboBox not at all, so every entry
-// is put at its place as it is added.
+// The entries live in one Model, which two list boxes can share, so a fill
+// builds them once and the views lay them out at one uniform height instead
+// of measuring every entry.
 namespace SortedLists {
 
-// The row at which `text` belongs: after every entry that sorts before it or
-// equal to it, so that entries of equal text keep the order they came in.
-int sortedRow(const QListWidget* list, const QString& text);
-int sortedRow(const QComboBox* combo, const QString& text);
+struct Entry
+{
+    QString text;
+    qint32 data;
+};
 
-// Adds an entry at its sorted place with `data` under Qt::UserRole, and
-// returns the row it went to.
-int insertSorted(QListWidget* list, const QString& text, qint32 data);
-int insertSorted(QComboBox* combo, const QString& text, qint32 data);
-
-// Entries gathered while a result set is read, to be added to a list or combo
-// in one go: a widget told of every entry on its own does work per entry that
-// grows with its size (a combo's completer, a list's view).
+// Entries gathered while a result set is read, to be given to a model in one
+// go: a view told of every entry on its own does work per entry that grows with
+// its size.
 class Batch
 {
 public:
@@ -34,11 +33,6 @@ public:
     bool isEmpty() const { return m_entries.empty(); }
     std::size_t size() const { return m_entries.size(); }
 
-    struct Entry
-    {
-        QString text;
-        qint32 data;
-    };
     // The entries in the order they were added.
     const std::vector<Entry>& entries() const { return m_entries; }
     // Positions into entries() in sorted order; equal texts keep the order
@@ -50,14 +44,91 @@ private:
     mutable std::vector<std::size_t> m_sortedOrder;
 };
 
-// Adds every entry of `batch` where insertSorted would have put it, had the
-// entries been inserted one by one in the order they were added; an empty combo
-// then selects the first entry added, as its first insertion would.
-void insertSorted(QListWidget* list, const Batch& batch);
+// The entries of a list or combo in sorted order: the text under the display
+// and edit roles, the identifier under Qt::UserRole.
+class Model : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    explicit Model(QObject* parent = nullptr);
+
+    int count() const { return int(m_entries.size()); }
+    const QString& text(int row) const { return m_entries.at(std::size_t(row)).text; }
+    qint32 itemData(int row) const { return m_entries.at(std::size_t(row)).data; }
+    // The first row whose text is exactly `text`, or -1.
+    int findRow(const QString& text) const;
+    // The row at which `text` belongs: after every entry that sorts before it
+    // or equal to it, so that entries of equal text keep the order they came in.
+    int sortedRow(const QString& text) const;
+
+    // Adds an entry at its sorted place and returns the row it went to.
+    int insertSorted(const QString& text, qint32 data);
+    // Adds every entry of `batch` where insertSorted would have put it, had the
+    // entries been inserted one by one in the order they were added. An empty
+    // model takes them in one reset, which views handle at once.
+    void insertSorted(const Batch& batch);
+    void clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+
+private:
+    std::vector<Entry> m_entries;
+};
+
+// A list box over a Model: its own, or one it shares with another list box
+// (each keeps its own selection). Entries all have the height of one line of
+// text; a name wider than the box shows whole in a tooltip.
+class ListView : public QListView
+{
+    Q_OBJECT
+
+public:
+    explicit ListView(QWidget* parent = nullptr, Model* shared = nullptr);
+
+    Model* entries() const { return m_entries; }
+    int count() const { return m_entries->count(); }
+    QString text(int row) const { return m_entries->text(row); }
+    qint32 itemData(int row) const { return m_entries->itemData(row); }
+    int findRow(const QString& text) const { return m_entries->findRow(text); }
+    QModelIndex modelIndex(int row) const { return m_entries->index(row); }
+    QRect rowRect(int row) const { return visualRect(modelIndex(row)); }
+    // Empties the model, and so every list box that shows it.
+    void clear() { m_entries->clear(); }
+
+    // The selected rows in list order; the first of them, or -1 for none.
+    QList<int> selectedRows() const;
+    int selectedRow() const;
+    bool isSelected(int row) const;
+    void setSelected(int row, bool selected);
+    // Makes `row` the current entry, changing the selection as `command` says.
+    void setCurrentRow(int row, QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect);
+
+signals:
+    // The selection changed, by the user or by the program.
+    void itemSelectionChanged();
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    Model* m_entries;
+};
+
+// Gives `combo` a Model of its own, which the functions below fill.
+Model* useSortedModel(QComboBox* combo);
+// The combo's Model; the combo must have been given one by useSortedModel.
+Model* sortedModel(const QComboBox* combo);
+
+// Adds an entry at its sorted place and returns the row it went to.
+int insertSorted(QComboBox* combo, const QString& text, qint32 data);
+// Adds every entry of `batch` as Model::insertSorted does; an empty combo then
+// selects the first entry added, as its first insertion would.
 void insertSorted(QComboBox* combo, const Batch& batch);
 
 // The item data of the entry at `row`.
-qint32 itemData(const QListWidget* list, int row);
 qint32 itemData(const QComboBox* combo, int row);
 
 } // namespace SortedLists

@@ -17,10 +17,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QSignalBlocker>
 
 using FormLayout::designFont;
 using FormLayout::named;
@@ -37,17 +35,6 @@ const QString VisibleFlag = QStringLiteral("0");
 // Reading the item data of a combo with no entry selected is the old program's
 // "Invalid property array index".
 constexpr int InvalidPropertyArrayIndex = 381;
-
-QListWidgetItem* selectedItem(const QListWidget* list)
-{
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.first();
-}
-
-qint32 unitId(const QListWidgetItem* item)
-{
-    return item->data(Qt::UserRole).value<qint32>();
-}
 
 bool isVisibleRow(int flagColumn)
 {
@@ -89,6 +76,7 @@ void frmUnitConv::createControls()
     // A plain drop-down combo: typing neither adds entries nor completes names.
     cbProperty->setInsertPolicy(QComboBox::NoInsert);
     cbProperty->setCompleter(nullptr);
+    SortedLists::useSortedModel(cbProperty);
     place(cbProperty, 1140, 210, 4125, 315);
     lbloutput_2 = label(QStringLiteral("lbloutput_2"), QStringLiteral("Property"), cbProperty);
     place(lbloutput_2, 120, 210, 975, 285);
@@ -107,12 +95,13 @@ void frmUnitConv::createControls()
     txtOutput->setAccessibleName(QStringLiteral("Output"));
     place(txtOutput, 90, 270, 5025, 375);
 
-    lstUnitFrm = named(new QListWidget(this), QStringLiteral("lstUnitFrm"));
+    units = new SortedLists::Model(this);
+    lstUnitFrm = named(new SortedLists::ListView(this, units), QStringLiteral("lstUnitFrm"));
     place(lstUnitFrm, 60, 1410, 5235, 4545);
     lbloutput_0 = label(QStringLiteral("lbloutput_0"), QStringLiteral("Unit From"), lstUnitFrm);
     place(lbloutput_0, 90, 1110, 1305, 285);
 
-    lstUnitTo = named(new QListWidget(this), QStringLiteral("lstUnitTo"));
+    lstUnitTo = named(new SortedLists::ListView(this, units), QStringLiteral("lstUnitTo"));
     place(lstUnitTo, 6630, 1410, 5235, 4545);
     lbloutput_1 = label(QStringLiteral("lbloutput_1"), QStringLiteral("Unit To"), lstUnitTo);
     place(lbloutput_1, 6630, 1110, 1305, 285);
@@ -139,7 +128,7 @@ void frmUnitConv::createControls()
     cmdHelp_0->setPalette(lightGrey);
     place(cmdHelp_0, 5580, 4965, 825, 735);
 
-    for (QListWidget* list : {lstUnitFrm, lstUnitTo})
+    for (SortedLists::ListView* list : {lstUnitFrm, lstUnitTo})
         list->setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
@@ -156,8 +145,8 @@ void frmUnitConv::connectHandlers()
     connect(cbProperty, &QComboBox::activated, this, &frmUnitConv::cbProperty_Click);
     // Selections made by the program (as in Swap) convert too, so the
     // selection itself is watched rather than the click.
-    connect(lstUnitFrm, &QListWidget::itemSelectionChanged, this, &frmUnitConv::lstUnitFrm_Click);
-    connect(lstUnitTo, &QListWidget::itemSelectionChanged, this, &frmUnitConv::lstUnitTo_Click);
+    connect(lstUnitFrm, &SortedLists::ListView::itemSelectionChanged, this, &frmUnitConv::lstUnitFrm_Click);
+    connect(lstUnitTo, &SortedLists::ListView::itemSelectionChanged, this, &frmUnitConv::lstUnitTo_Click);
     connect(cmdSwap, &QPushButton::clicked, this, &frmUnitConv::cmdSwap_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmUnitConv::cmdClear_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmUnitConv::cmdCancel_Click);
@@ -202,11 +191,9 @@ void frmUnitConv::Form_Activate()
 
 void frmUnitConv::clearUnitLists()
 {
-    // Emptying a list is no selection by the user: nothing converts.
-    for (QListWidget* list : {lstUnitFrm, lstUnitTo}) {
-        const QSignalBlocker quiet(list);
-        list->clear();
-    }
+    // Both lists show these entries; emptying them drops both selections
+    // without a selection event, so nothing converts.
+    units->clear();
 }
 
 void frmUnitConv::cbProperty_Click()
@@ -225,17 +212,14 @@ void frmUnitConv::fillUnits()
     ResolveUnitProperty();
     modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID});
     Recordset& rows = modMain::dbRecordset;
-    SortedLists::Batch units;
+    SortedLists::Batch visible;
     // Both lists take the same rows in one go, also those read before a
     // failing row; a bad row is never half taken, as both values are read first.
-    const auto list = qScopeGuard([&] {
-        SortedLists::insertSorted(lstUnitFrm, units);
-        SortedLists::insertSorted(lstUnitTo, units);
-    });
+    const auto list = qScopeGuard([&] { units->insertSorted(visible); });
     while (!rows.Eof()) {
         if (isVisibleRow(4)) {
             const QString name = Variant::toText(rows.Fields(1).Value());
-            units.add(name, Variant::toInt32(rows.Fields(0).Value()));
+            visible.add(name, Variant::toInt32(rows.Fields(0).Value()));
         }
         rows.MoveNext();
     }
@@ -268,9 +252,9 @@ bool frmUnitConv::inputsReady()
     };
     if (!NumberText::IsNumeric(txtInput->text()))
         return warn(QStringLiteral("Invalid Input"));
-    if (!selectedItem(lstUnitFrm))
+    if (lstUnitFrm->selectedRow() < 0)
         return warn(QStringLiteral("Select Unit From"));
-    if (!selectedItem(lstUnitTo))
+    if (lstUnitTo->selectedRow() < 0)
         return warn(QStringLiteral("Select Unit To"));
     return true;
 }
@@ -280,15 +264,16 @@ void frmUnitConv::ConvertValue()
     if (!inputsReady())
         return;
     const qint32 propId = selectedPropertyId();
-    const QListWidgetItem* from = selectedItem(lstUnitFrm);
-    const QListWidgetItem* to = selectedItem(lstUnitTo);
+    const int from = lstUnitFrm->selectedRow();
+    const int to = lstUnitTo->selectedRow();
     if (IsTemperatureProperty(propId)) {
-        if (const std::optional<QString> text = ConvertTemperature(from->text(), to->text(), txtInput->text()))
+        if (const std::optional<QString> text =
+                ConvertTemperature(units->text(from), units->text(to), txtInput->text()))
             txtOutput->setText(*text);
         return;
     }
     const float value = NumberText::parseSingle(txtInput->text());
-    txtOutput->setText(NumberText::formatSingle(ConvertByFactor(value, unitId(from), unitId(to))));
+    txtOutput->setText(NumberText::formatSingle(ConvertByFactor(value, units->itemData(from), units->itemData(to))));
 }
 
 void frmUnitConv::cmdSwap_Click()
@@ -296,9 +281,9 @@ void frmUnitConv::cmdSwap_Click()
     runGuarded(this, [this] {
         if (!inputsReady())
             return;
-        const int targetRow = lstUnitTo->row(selectedItem(lstUnitTo));
+        const int targetRow = lstUnitTo->selectedRow();
         // Each selection below converts on its own, as a click would.
-        lstUnitTo->setCurrentRow(lstUnitFrm->row(selectedItem(lstUnitFrm)), QItemSelectionModel::ClearAndSelect);
+        lstUnitTo->setCurrentRow(lstUnitFrm->selectedRow(), QItemSelectionModel::ClearAndSelect);
         lstUnitFrm->setCurrentRow(targetRow, QItemSelectionModel::ClearAndSelect);
         ConvertValue();
     });

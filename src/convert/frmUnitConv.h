@@ -6,8 +6,12 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPushButton;
+
+namespace SortedLists {
+class ListView;
+class Model;
+} // namespace SortedLists
 
 // The converter window: pick a property, type a value, pick the unit to convert
 // from and the unit to convert to, and read the result.
@@ -54,8 +58,10 @@ private:
     QLineEdit* txtInput = nullptr;
     QGroupBox* Frame1 = nullptr;
     QLineEdit* txtOutput = nullptr;
-    QListWidget* lstUnitFrm = nullptr;
-    QListWidget* lstUnitTo = nullptr;
+    // The two unit lists show one set of entries, each with its own selection.
+    SortedLists::Model* units = nullptr;
+    SortedLists::ListView* lstUnitFrm = nullptr;
+    SortedLists::ListView* lstUnitTo = nullptr;
     QPushButton* cmdSwap = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* Command3 = nullptr;

@@ -73,6 +73,7 @@ QComboBox* makeCombo(QGroupBox* frame, const char* name, int top)
     combo->setEditable(true);
     // Typed text never becomes an entry: the lists hold catalogue rows only.
     combo->setInsertPolicy(QComboBox::NoInsert);
+    SortedLists::useSortedModel(combo);
     combo->setFont(systemFont());
     keepTextColour(combo);
     place(combo, 1560, top, 5145, 315);

@@ -13,7 +13,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -76,9 +75,9 @@ QFrame* makeRule(QWidget* parent, const char* name, int topTwips)
     return rule;
 }
 
-QListWidget* makeList(QWidget* parent, const char* name)
+SortedLists::ListView* makeList(QWidget* parent, const char* name)
 {
-    auto* list = named(new QListWidget(parent), name);
+    auto* list = named(new SortedLists::ListView(parent), name);
     list->setSelectionMode(QAbstractItemView::MultiSelection);
     list->setFont(listFont());
     return list;
@@ -133,6 +132,7 @@ void frmOptions::createControls()
     cbProperty = named(new QComboBox(Frame2), "cbProperty");
     cbProperty->setEditable(true);
     cbProperty->setInsertPolicy(QComboBox::NoInsert);
+    SortedLists::useSortedModel(cbProperty);
     cbProperty->setFont(listFont());
     cbProperty->setAccessibleName(QStringLiteral("Property"));
     keepPlainText(cbProperty, this);
@@ -250,8 +250,8 @@ void frmOptions::fillListsFromRecordset(int flagColumn)
     SortedLists::Batch visible;
     SortedLists::Batch hidden;
     const auto listReadRows = qScopeGuard([&] {
-        SortedLists::insertSorted(lst1, visible);
-        SortedLists::insertSorted(lst2, hidden);
+        lst1->entries()->insertSorted(visible);
+        lst2->entries()->insertSorted(hidden);
     });
     Recordset& rs = modMain::dbRecordset;
     while (!rs.Eof()) {
@@ -360,7 +360,7 @@ void frmOptions::ApplyMove()
 // whose row has gone is noted and skipped; any other failure stops the move,
 // since the rows after it would meet the same refusal. Returns false when the
 // move stopped.
-bool frmOptions::writePass(QListWidget* list, bool takeAll, bool hide, MoveFailures& failures)
+bool frmOptions::writePass(SortedLists::ListView* list, bool takeAll, bool hide, MoveFailures& failures)
 {
     if (takeAll)
         list->selectAll();
@@ -375,9 +375,9 @@ bool frmOptions::writePass(QListWidget* list, bool takeAll, bool hide, MoveFailu
     for (int i = 0; i < count; ++i) {
         if (!selected[i])
             continue;
-        const QString name = list->item(i)->text();
+        const QString name = list->text(i);
         try {
-            if (!writeFlag(SortedLists::itemData(list, i), hide))
+            if (!writeFlag(list->itemData(i), hide))
                 failures.missing
                     << QStringLiteral("Could not %1 \"%2\": it is no longer in the catalogue.").arg(verb, name);
         } catch (const RuntimeError& error) {

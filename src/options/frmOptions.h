@@ -8,9 +8,12 @@ class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
+
+namespace SortedLists {
+class ListView;
+}
 
 // The options window: shows the properties, or the units of one property, in a
 // visible and a hidden list, and moves entries between them by writing each
@@ -58,7 +61,7 @@ private:
 
     void runMove(quint8 code);
     void ApplyMove();
-    bool writePass(QListWidget* list, bool takeAll, bool hide, MoveFailures& failures);
+    bool writePass(SortedLists::ListView* list, bool takeAll, bool hide, MoveFailures& failures);
     bool writeFlag(qint32 id, bool hide);
     void reportFailures(const MoveFailures& failures);
 
@@ -73,8 +76,8 @@ private:
     QFrame* Line1 = nullptr;
     QLabel* lbloutput_0 = nullptr;
     QLabel* lbloutput_1 = nullptr;
-    QListWidget* lst1 = nullptr;
-    QListWidget* lst2 = nullptr;
+    SortedLists::ListView* lst1 = nullptr;
+    SortedLists::ListView* lst2 = nullptr;
     QPushButton* cmdHideSel = nullptr;
     QPushButton* cmdShowSel = nullptr;
     QPushButton* cmdHideAll = nullptr;
