@@ -3,24 +3,24 @@
 // The catalogue is only read.
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPixmap>
 
 #include <cstdio>
 
 namespace {
 
-void selectText(QListWidget* list, const QString& text)
+void selectText(SortedLists::ListView* list, const QString& text)
 {
-    const QList<QListWidgetItem*> found = list->findItems(text, Qt::MatchExactly);
-    if (!found.isEmpty())
-        list->setCurrentItem(found.first());
+    const int found = list->findRow(text);
+    if (found >= 0)
+        list->setCurrentRow(found);
 }
 
 } // namespace
@@ -46,8 +46,8 @@ int main(int argc, char* argv[])
     property->setCurrentIndex(property->findText(QStringLiteral("Length")));
     converter->cbProperty_Click();
     converter->findChild<QLineEdit*>(QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
-    selectText(converter->findChild<QListWidget*>(QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
-    selectText(converter->findChild<QListWidget*>(QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
+    selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
+    selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
     QApplication::processEvents();
     const bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]));
     return saved && MessageBox::records().isEmpty() ? 0 : 1;
