@@ -39,9 +39,21 @@ void ChildForm::moveLeftInArea(int leftTwips)
     frame->move(px(leftTwips), frame->y());
 }
 
+void ChildForm::nameControlsAfterLabels()
+{
+    for (const QLabel* label : findChildren<QLabel*>()) {
+        if (QWidget* buddy = label->buddy()) {
+            QString caption = label->text();
+            caption.remove(QLatin1Char('&'));
+            buddy->setAccessibleName(caption);
+        }
+    }
+}
+
 void ChildForm::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    nameControlsAfterLabels();
     if (!m_captionsFitted) {
         m_captionsFitted = true;
         fitCaptions();
@@ -80,8 +92,8 @@ void ChildForm::fitCaptions()
         consider(label, label->text(), label->contentsRect().width() - 2 * label->margin());
     }
     for (QRadioButton* button : findChildren<QRadioButton*>()) {
-        const int indicator = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button)
-                              + button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+        const int indicator = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button) +
+                              button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
         consider(button, button->text(), button->width() - indicator - 2);
     }
     for (QWidget* widget : fitted) {

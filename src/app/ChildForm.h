@@ -27,6 +27,10 @@ public:
     void moveInArea(int leftTwips, int topTwips);
     // Moves only the left edge, keeping the top where it is.
     void moveLeftInArea(int leftTwips);
+    // Gives every control a label points at that label's caption as its
+    // accessible name, so screen readers announce the list or box by its caption.
+    // Called again by windows that change captions.
+    void nameControlsAfterLabels();
 
 protected:
     void showEvent(QShowEvent* event) override;

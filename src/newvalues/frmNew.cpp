@@ -204,6 +204,8 @@ void frmNew::rdBtn_Click(int Index)
         showUnitMode();
     else if (Index == 1)
         showPropertyMode();
+    // The rows' captions changed: their boxes are announced by the new ones.
+    nameControlsAfterLabels();
 }
 
 void frmNew::showUnitMode()

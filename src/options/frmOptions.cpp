@@ -146,8 +146,10 @@ void frmOptions::createControls()
     lbloutput_0 = makeListLabel(this, "lbloutput_0", QStringLiteral("Visible Item(s)"), 90, lst1);
     lbloutput_1 = makeListLabel(this, "lbloutput_1", QStringLiteral("Hiden Item(s)"), 6630, lst2);
 
-    cmdHideSel = makeMoveButton(this, "cmdHideSel", QStringLiteral("-->"), QStringLiteral("Hide selected"), 1710);
-    cmdShowSel = makeMoveButton(this, "cmdShowSel", QStringLiteral("<--"), QStringLiteral("Show selected"), 2145);
+    // Both arrows move every selected entry of both lists to the other side.
+    const QString moveSelected = QStringLiteral("Move selected to the other list");
+    cmdHideSel = makeMoveButton(this, "cmdHideSel", QStringLiteral("-->"), moveSelected, 1710);
+    cmdShowSel = makeMoveButton(this, "cmdShowSel", QStringLiteral("<--"), moveSelected, 2145);
     cmdHideAll = makeMoveButton(this, "cmdHideAll", QStringLiteral("=>"), QStringLiteral("Hide all"), 2925);
     cmdShowAll = makeMoveButton(this, "cmdShowAll", QStringLiteral("<="), QStringLiteral("Show all"), 3360);
 

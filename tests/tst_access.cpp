@@ -1,0 +1,254 @@
+#include "TestDatabase.h"
+
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "convert/frmUnitConv.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+
+#include <memory>
+
+namespace {
+
+// What the accessibility layer was told while a test ran.
+struct Announcement
+{
+    QObject* object;
+    QAccessible::Event type;
+    QString text;
+};
+
+QList<Announcement>& announcements()
+{
+    static QList<Announcement> caught;
+    return caught;
+}
+
+void catchAnnouncement(QAccessibleEvent* event)
+{
+    QString text;
+    if (event->type() == QAccessible::TextUpdated)
+        text = static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted();
+    else if (event->type() == QAccessible::TextInserted)
+        text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+    else if (event->type() == QAccessible::ValueChanged)
+        text = static_cast<QAccessibleValueChangeEvent*>(event)->value().toString();
+    announcements().append({event->object(), event->type(), text});
+}
+
+// What a screen reader announces a control by: its name, or for an editable
+// combo (whose name on this platform is its text) the label it is labelled by,
+// else the frame it sits in.
+QString accessibleName(QWidget* widget)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    if (!iface)
+        return QString();
+    if (iface->role() != QAccessible::ComboBox)
+        return iface->text(QAccessible::Name);
+    const auto labels = iface->relations(QAccessible::Label);
+    for (const auto& relation : labels)
+        if (relation.first->role() == QAccessible::StaticText)
+            return relation.first->text(QAccessible::Name);
+    return labels.isEmpty() ? QString() : labels.first().first->text(QAccessible::Name);
+}
+
+QAccessible::Role accessibleRole(QWidget* widget)
+{
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+    return iface ? iface->role() : QAccessible::NoRole;
+}
+
+std::unique_ptr<ChildForm> makeForm(const QString& window)
+{
+    std::unique_ptr<ChildForm> form;
+    if (window == "frmUnitConv")
+        form = std::make_unique<frmUnitConv>();
+    else if (window == "frmNew")
+        form = std::make_unique<frmNew>();
+    else
+        form = std::make_unique<frmOptions>();
+    form->Form_Load();
+    form->show();
+    return form;
+}
+
+void clickItem(QListWidget* list, const QString& text)
+{
+    QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);
+    QVERIFY2(item, qPrintable(text));
+    list->scrollToItem(item);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+} // namespace
+
+class TestAccess : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<TestDatabase> m_db;
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+        // As a screen reader's bridge does, so that widgets report their changes.
+        QAccessible::installUpdateHandler(catchAnnouncement);
+        QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+        QVERIFY(QAccessible::isActive());
+    }
+
+    void init()
+    {
+        m_db = std::make_unique<TestDatabase>();
+        m_db->addProperty("1015", "Length");
+        m_db->addUnit("11", "Metre", 1, "1015");
+        m_db->addUnit("12", "Centimetre", 100, "1015");
+        m_db->openShared();
+        MessageBox::takeRecords();
+        announcements().clear();
+    }
+
+    void cleanup()
+    {
+        m_db.reset();
+        MessageBox::takeRecords();
+    }
+
+    void namesAndRoles_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+
+        const auto row = [](const char* window, const char* control, QAccessible::Role role, const char* name) {
+            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(window, control)))
+                << QString(window) << QString(control) << int(role) << QString(name);
+        };
+        row("frmUnitConv", "cbProperty", QAccessible::ComboBox, "Property");
+        row("frmUnitConv", "txtInput", QAccessible::EditableText, "Value");
+        row("frmUnitConv", "txtOutput", QAccessible::EditableText, "Output");
+        row("frmUnitConv", "lstUnitFrm", QAccessible::List, "Unit From");
+        row("frmUnitConv", "lstUnitTo", QAccessible::List, "Unit To");
+        row("frmUnitConv", "cmdSwap", QAccessible::Button, "Swap");
+        row("frmUnitConv", "cmdHelp_0", QAccessible::Button, "Help");
+        row("frmNew", "rdBtn_1", QAccessible::RadioButton, "Property");
+        row("frmNew", "txtValue", QAccessible::EditableText, "Property Name");
+        row("frmNew", "txtUnitValue", QAccessible::EditableText, "Base Unit");
+        row("frmNew", "cmdCalc", QAccessible::Button, "Add");
+        row("frmNew", "cmdHelp_0", QAccessible::Button, "Help");
+        row("frmOptions", "cbProperty", QAccessible::ComboBox, "Property");
+        row("frmOptions", "lst1", QAccessible::List, "Visible Item(s)");
+        row("frmOptions", "lst2", QAccessible::List, "Hiden Item(s)");
+        row("frmOptions", "cmdHideSel", QAccessible::Button, "Move selected to the other list");
+        row("frmOptions", "cmdShowSel", QAccessible::Button, "Move selected to the other list");
+        row("frmOptions", "cmdHideAll", QAccessible::Button, "Hide all");
+        row("frmOptions", "cmdShowAll", QAccessible::Button, "Show all");
+        row("frmOptions", "cmdHelp_0", QAccessible::Button, "Help");
+    }
+
+    void namesAndRoles()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+
+        const std::unique_ptr<ChildForm> form = makeForm(window);
+        auto* widget = form->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(int(accessibleRole(widget)), role);
+        QCOMPARE(accessibleName(widget), name);
+    }
+
+    void everyControlHasAName_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("converter") << QString("frmUnitConv");
+        QTest::newRow("new values") << QString("frmNew");
+        QTest::newRow("options") << QString("frmOptions");
+    }
+
+    // Whatever the keyboard can reach is announced by a name, never as a bare "list" or "button".
+    void everyControlHasAName()
+    {
+        QFETCH(QString, window);
+        const std::unique_ptr<ChildForm> form = makeForm(window);
+        int reachable = 0;
+        for (QWidget* widget : form->findChildren<QWidget*>()) {
+            if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(form.get()) || widget->focusProxy() ||
+                qobject_cast<QComboBox*>(widget->parentWidget()))
+                continue;
+            ++reachable;
+            QVERIFY2(!accessibleName(widget).trimmed().isEmpty(), qPrintable(widget->objectName()));
+        }
+        QVERIFY(reachable >= 6);
+    }
+
+    // The boxes of the New Values window are announced by their row's caption in either mode.
+    void newValuesNamesFollowTheMode()
+    {
+        const std::unique_ptr<ChildForm> form = makeForm("frmNew");
+        auto* unitMode = form->findChild<QRadioButton*>("rdBtn_2");
+        QTest::mouseClick(unitMode, Qt::LeftButton);
+        QCOMPARE(MessageBox::takeRecords().size(), 1);
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtValue")), QString("Unit Name"));
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtUnitValue")), QString("Factor"));
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("cbUnit")), QString("Base Unit"));
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("cbProperty")), QString("Property"));
+
+        QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_1"), Qt::LeftButton);
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtValue")), QString("Property Name"));
+        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtUnitValue")), QString("Base Unit"));
+    }
+
+    // A screen reader learns of each result the moment a conversion writes it.
+    void outputChangeIsAnnounced()
+    {
+        const std::unique_ptr<ChildForm> form = makeForm("frmUnitConv");
+        auto* combo = form->findChild<QComboBox*>("cbProperty");
+        combo->setCurrentIndex(combo->findText("Length"));
+        static_cast<frmUnitConv*>(form.get())->cbProperty_Click();
+        auto* output = form->findChild<QLineEdit*>("txtOutput");
+        QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "3");
+        clickItem(form->findChild<QListWidget*>("lstUnitTo"), "Centimetre");
+        QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select Unit From"
+        announcements().clear();
+
+        clickItem(form->findChild<QListWidget*>("lstUnitFrm"), "Metre");
+        QCOMPARE(output->text(), QString("300"));
+        const auto saidOfOutput = [output](const QString& text) {
+            for (const Announcement& said : announcements())
+                if (said.object == output && said.text == text &&
+                    (said.type == QAccessible::TextUpdated || said.type == QAccessible::TextInserted ||
+                     said.type == QAccessible::ValueChanged))
+                    return true;
+            return false;
+        };
+        QVERIFY(saidOfOutput("300"));
+
+        announcements().clear();
+        QTest::mouseClick(form->findChild<QPushButton*>("cmdSwap"), Qt::LeftButton);
+        QCOMPARE(output->text(), QString("0.03"));
+        QVERIFY(saidOfOutput("0.03"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAccess)
+#include "tst_access.moc"
