@@ -4,6 +4,8 @@
 #include "app/MessageBox.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -112,8 +116,8 @@ private slots:
         db.useShippedCatalogue();
         db.openShared();
         MDIMain main;
-        QVERIFY(main.windowTitle().startsWith(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, ' ')
-                                              + QStringLiteral("www.")));
+        QVERIFY(main.windowTitle().startsWith(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, ' ') +
+                                              QStringLiteral("www.")));
         const QStringList bar = actionTexts(main.menuBar()->actions());
         QCOMPARE(bar, QStringList({"Quantaro|", "&Tools|", "&Help|", "E&xit|"}));
         const QList<QAction*> top = main.menuBar()->actions();
@@ -164,6 +168,59 @@ private slots:
                          qPrintable(label->objectName()));
             }
         }
+    }
+
+    // Ctrl+N, Ctrl+O, Ctrl+E and Ctrl+A reach their menu items from every
+    // control of the main window and its child windows, text boxes included.
+    void menuShortcutsFromEveryControl()
+    {
+        TestDatabase db;
+        db.useShippedCatalogue();
+        db.openShared();
+        MDIMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        main.showChild<frmNew>()->findChild<QRadioButton*>(QStringLiteral("rdBtn_2"))->click();
+        main.showChild<frmOptions>()->findChild<QRadioButton*>(QStringLiteral("rbutUnit"))->click();
+        main.showChild<frmAbout>();
+        MessageBox::takeRecords();
+
+        // Only whether the key reaches the item is asked here, so the items do nothing.
+        const QList<QPair<QKeySequence, const char*>> shortcuts{{QKeySequence(Qt::CTRL | Qt::Key_N), "mnuNG"},
+                                                                {QKeySequence(Qt::CTRL | Qt::Key_O), "mnuOption"},
+                                                                {QKeySequence(Qt::CTRL | Qt::Key_E), "mnucontents"},
+                                                                {QKeySequence(Qt::CTRL | Qt::Key_A), "mnuAbt"}};
+        for (const auto& shortcut : shortcuts)
+            QObject::disconnect(main.findChild<QAction*>(QLatin1String(shortcut.second)), &QAction::triggered, &main,
+                                nullptr);
+
+        QStringList positions;
+        for (QWidget* control : main.findChildren<QWidget*>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || control->focusProxy() || !control->isVisible() ||
+                !control->isEnabled() || qobject_cast<QMdiSubWindow*>(control))
+                continue;
+            auto* frame = qobject_cast<QMdiSubWindow*>(control->window() == &main ? control->parentWidget() : nullptr);
+            for (QWidget* up = control; up && !frame; up = up->parentWidget())
+                frame = qobject_cast<QMdiSubWindow*>(up);
+            if (frame)
+                main.mdiArea()->setActiveSubWindow(frame);
+            control->setFocus();
+            QVERIFY2(control->hasFocus(), qPrintable(control->objectName()));
+            const QString where = (frame ? frame->widget()->objectName() : QStringLiteral("MDIMain")) +
+                                  QLatin1Char('.') + control->objectName();
+            positions << where;
+            for (const auto& shortcut : shortcuts) {
+                QSignalSpy reached(main.findChild<QAction*>(QLatin1String(shortcut.second)), &QAction::triggered);
+                const QKeyCombination key = shortcut.first[0];
+                QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+                QVERIFY2(reached.count() == 1, qPrintable(where + QLatin1Char(' ') + shortcut.first.toString()));
+            }
+        }
+        for (const char* expected : {"frmUnitConv.txtInput", "frmUnitConv.txtOutput", "frmUnitConv.cbProperty",
+                                     "frmUnitConv.lstUnitFrm", "frmNew.txtValue", "frmNew.txtUnitValue",
+                                     "frmNew.cbUnit", "frmOptions.cbProperty", "frmOptions.lst1", "frmAbout.Command1"})
+            QVERIFY2(positions.contains(QLatin1String(expected)), expected);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
     void aboutBoxShowsOnceAndCloses()

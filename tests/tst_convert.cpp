@@ -141,6 +141,65 @@ class TestConvert : public QObject
     Q_OBJECT
 
 private slots:
+    // The output keeps the old result after the value changes; clicking the
+    // unit that is already selected converts the new value.
+    void clickOnTheSelectedUnitConverts()
+    {
+        TestDatabase db;
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick(QStringLiteral("Temperature"));
+        c.convert(QStringLiteral("50"), QStringLiteral("Fahrenheit"), QStringLiteral("Kelvin"));
+        QCOMPARE(c.output()->text(), QStringLiteral("283.15"));
+        c.type(QStringLiteral("0"));
+        QCOMPARE(c.output()->text(), QStringLiteral("283.15"));
+        c.click(c.to(), QStringLiteral("Kelvin"));
+        QCOMPARE(c.output()->text(), QStringLiteral("255.372222222222"));
+        c.type(QStringLiteral("32"));
+        c.click(c.from(), QStringLiteral("Fahrenheit"));
+        QCOMPARE(c.output()->text(), QStringLiteral("273.15"));
+        QCOMPARE(selectedText(c.from()), QStringLiteral("Fahrenheit"));
+        QCOMPARE(selectedText(c.to()), QStringLiteral("Kelvin"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    // Each click converts once: a click that changes the selection, a click on
+    // the selected entry, and a double click, which is one choice.
+    void everyClickConvertsOnce_data()
+    {
+        QTest::addColumn<bool>("selectFirst");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("click a new entry") << false << false;
+        QTest::newRow("click the selected entry") << true << false;
+        QTest::newRow("double click") << false << true;
+    }
+    void everyClickConvertsOnce()
+    {
+        QFETCH(bool, selectFirst);
+        QFETCH(bool, doubleClick);
+        TestDatabase db;
+        addTemperature(db);
+        db.openShared();
+        Converter c;
+        c.pick(QStringLiteral("Temperature"));
+        if (selectFirst) {
+            c.click(c.from(), QStringLiteral("Kelvin"));
+            MessageBox::takeRecords();
+        }
+        const QPoint where = c.from()->rowRect(c.from()->findRow(QStringLiteral("Kelvin"))).center();
+        QTest::mouseClick(c.from()->viewport(), Qt::LeftButton, {}, where);
+        if (doubleClick) {
+            // The window system's second press of a double click, and its release.
+            QTest::mouseDClick(c.from()->viewport(), Qt::LeftButton, {}, where);
+            QTest::mouseRelease(c.from()->viewport(), Qt::LeftButton, {}, where);
+        }
+        const auto boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().text, QStringLiteral("Invalid Input"));
+        QCOMPARE(selectedText(c.from()), QStringLiteral("Kelvin"));
+    }
+
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());

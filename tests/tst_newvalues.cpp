@@ -511,8 +511,8 @@ private slots:
                                          << "txtValue";
         QTest::newRow("unit: no property") << 2 << none << none << false << "Foot"
                                            << "0.3048"
-                                           << "Property Not Selected"
-                                           << "cbProperty";
+                                           << "Base Unit Not Selected"
+                                           << "cbUnit";
         QTest::newRow("unit: base placeholder") << 2 << "Length" << none << false << "Foot"
                                                 << "abc"
                                                 << "Base Unit Not Selected"
@@ -558,6 +558,58 @@ private slots:
                                                           << "Unit already exsists for this Property"
                                                           << "txtValue";
     }
+    // After an add the property box shows its prompt again while the base-unit
+    // list keeps its entries: the base unit and the factor are checked first,
+    // and only then that a property is chosen.
+    void unitChecksAfterAnAddInOrder_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("base unit first") << ""
+                                         << "2"
+                                         << "Base Unit Not Selected"
+                                         << "cbUnit";
+        QTest::newRow("factor second") << "Metre"
+                                       << "abc"
+                                       << "Invalid Factor"
+                                       << "txtUnitValue";
+        QTest::newRow("property last") << "Metre"
+                                       << "2"
+                                       << "Property Not Selected"
+                                       << "cbProperty";
+    }
+    void unitChecksAfterAnAddInOrder()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, factor);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
+        TestDatabase db;
+        seed(db);
+        Window w;
+        w.open();
+        w.unitMode();
+        w.addUnit("Length", "Furlong", "Metre", "201.168");
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        QCOMPARE(w.cbProperty()->currentText(), QStringLiteral("Select a Property"));
+        QVERIFY(w.cbUnit()->count() > 0);
+        const auto before = catalogue(db);
+
+        if (!base.isEmpty())
+            Window::choose(w.cbUnit(), base);
+        w.txtValue()->setText(QStringLiteral("Chain"));
+        w.txtUnitValue()->setText(factor);
+        w.add();
+        const auto boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().text, message);
+        QCOMPARE(boxes.first().style, MsgStyle::Exclamation);
+        QCOMPARE(QApplication::focusWidget(), w.get<QWidget>(qPrintable(focus)));
+        QCOMPARE(catalogue(db), before);
+    }
+
     void refusals()
     {
         QFETCH(int, mode);

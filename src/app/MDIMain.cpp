@@ -7,9 +7,13 @@
 #include "options/frmOptions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
+
+#include <algorithm>
 
 const QString MDIMain::WebAddress = QStringLiteral("www.veltrin-tech.example");
 
@@ -79,8 +83,31 @@ void MDIMain::createActions()
     connect(exit, &QAction::triggered, this, &MDIMain::mnuExit_Click);
 
     // Shortcuts of menu items work from anywhere in the main window, child windows included.
-    for (QAction* action : {newValues, options, contents, about})
+    for (QAction* action : {newValues, options, contents, about}) {
         action->setShortcutContext(Qt::WindowShortcut);
+        m_menuShortcuts << action->shortcut();
+    }
+    // Text boxes claim Ctrl+A and Ctrl+E for themselves; the filter lets the menu have them.
+    qApp->installEventFilter(this);
+}
+
+bool MDIMain::isMenuShortcut(const QKeyEvent* key) const
+{
+    const QKeySequence pressed(key->keyCombination());
+    return std::any_of(m_menuShortcuts.cbegin(), m_menuShortcuts.cend(),
+                       [&pressed](const QKeySequence& shortcut) { return shortcut == pressed; });
+}
+
+bool MDIMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A control that accepts the override keeps the key from the menu; left
+    // unaccepted, the key reaches the menu item's shortcut.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this && isMenuShortcut(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDIMain::load(ChildForm* form)
@@ -91,8 +118,8 @@ void MDIMain::load(ChildForm* form)
     frame->setWindowTitle(form->windowTitle());
     frame->setOption(QMdiSubWindow::RubberBandResize, false);
     // Child windows keep their designed size, as fixed dialogs do.
-    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint);
     runGuarded(this, [form] { form->Form_Load(); });
     frame->adjustSize();
     frame->setFixedSize(frame->sizeHint());

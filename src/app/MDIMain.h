@@ -9,6 +9,7 @@
 #include <QPointer>
 
 class QAction;
+class QKeyEvent;
 
 // The main window: a menu bar over an area that holds the child windows.
 class MDIMain : public QMainWindow
@@ -64,6 +65,7 @@ public slots:
     void mnuExit_Click();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -73,6 +75,9 @@ private:
     void bringToFront(ChildForm* form);
     void subWindowActivated(QMdiSubWindow* frame);
 
+    bool isMenuShortcut(const QKeyEvent* key) const;
+
     QMdiArea* m_mdiArea;
+    QList<QKeySequence> m_menuShortcuts;
     bool m_loaded = false;
 };

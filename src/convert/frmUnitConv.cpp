@@ -17,8 +17,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+
+#include <utility>
 
 using FormLayout::designFont;
 using FormLayout::named;
@@ -144,9 +147,14 @@ void frmUnitConv::connectHandlers()
 {
     connect(cbProperty, &QComboBox::activated, this, &frmUnitConv::cbProperty_Click);
     // Selections made by the program (as in Swap) convert too, so the
-    // selection itself is watched rather than the click.
-    connect(lstUnitFrm, &SortedLists::ListView::itemSelectionChanged, this, &frmUnitConv::lstUnitFrm_Click);
-    connect(lstUnitTo, &SortedLists::ListView::itemSelectionChanged, this, &frmUnitConv::lstUnitTo_Click);
+    // selection itself is watched; a mouse click converts when it ends, also
+    // on the entry that is already selected.
+    connect(lstUnitFrm, &SortedLists::ListView::itemSelectionChanged, this,
+            [this] { unitSelectionChanged(m_mouseFrm, &frmUnitConv::lstUnitFrm_Click); });
+    connect(lstUnitTo, &SortedLists::ListView::itemSelectionChanged, this,
+            [this] { unitSelectionChanged(m_mouseTo, &frmUnitConv::lstUnitTo_Click); });
+    lstUnitFrm->viewport()->installEventFilter(this);
+    lstUnitTo->viewport()->installEventFilter(this);
     connect(cmdSwap, &QPushButton::clicked, this, &frmUnitConv::cmdSwap_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmUnitConv::cmdClear_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmUnitConv::cmdCancel_Click);
@@ -232,6 +240,56 @@ qint32 frmUnitConv::selectedPropertyId() const
         throw RuntimeError(InvalidPropertyArrayIndex,
                            QStringLiteral("Invalid property array index: no property is selected"));
     return SortedLists::itemData(cbProperty, index);
+}
+
+void frmUnitConv::unitSelectionChanged(MouseInList& mouse, void (frmUnitConv::*click)())
+{
+    // While the button is down the click is not over yet: its release converts once.
+    if (mouse.pressed) {
+        mouse.selectionChanged = true;
+        return;
+    }
+    (this->*click)();
+}
+
+bool frmUnitConv::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lstUnitFrm->viewport())
+        watchMouse(lstUnitFrm, m_mouseFrm, event, &frmUnitConv::lstUnitFrm_Click);
+    else if (watched == lstUnitTo->viewport())
+        watchMouse(lstUnitTo, m_mouseTo, event, &frmUnitConv::lstUnitTo_Click);
+    return ChildForm::eventFilter(watched, event);
+}
+
+// A click on an entry, selected or not, converts once when the button comes
+// up; so does a press that moved the selection elsewhere before its release.
+// The second click of a double click is no new choice.
+void frmUnitConv::watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent* event, void (frmUnitConv::*click)())
+{
+    const auto* press = static_cast<const QMouseEvent*>(event);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (press->button() != Qt::LeftButton)
+            return;
+        mouse.pressed = true;
+        mouse.doubled = event->type() == QEvent::MouseButtonDblClick;
+        mouse.pressedEntry = list->indexAt(press->position().toPoint());
+        return;
+    case QEvent::MouseButtonRelease: {
+        if (press->button() != Qt::LeftButton || !mouse.pressed)
+            return;
+        mouse.pressed = false;
+        const QModelIndex released = list->indexAt(press->position().toPoint());
+        const bool clicked = released.isValid() && released == mouse.pressedEntry && !mouse.doubled;
+        const bool changed = std::exchange(mouse.selectionChanged, false);
+        if (clicked || changed)
+            (this->*click)();
+        return;
+    }
+    default:
+        return;
+    }
 }
 
 void frmUnitConv::lstUnitFrm_Click()

@@ -2,6 +2,9 @@
 
 #include "app/ChildForm.h"
 
+#include <QPersistentModelIndex>
+
+class QAbstractItemView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -25,6 +28,9 @@ public:
     void Form_Load() override;
     void Form_Activate() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public slots:
     void cbProperty_Click();
     void lstUnitFrm_Click();
@@ -37,6 +43,16 @@ public slots:
     void cmdHelp_Click();
 
 private:
+    // What the mouse is doing in one unit list: a press, and whether the
+    // selection changed since, decide whether its release is a click.
+    struct MouseInList
+    {
+        bool pressed = false;
+        bool doubled = false;
+        bool selectionChanged = false;
+        QPersistentModelIndex pressedEntry;
+    };
+
     void createControls();
     void orderTabs();
     void connectHandlers();
@@ -49,6 +65,8 @@ private:
     bool inputsReady();
     qint32 selectedPropertyId() const;
     void ConvertValue();
+    void unitSelectionChanged(MouseInList& mouse, void (frmUnitConv::*click)());
+    void watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent* event, void (frmUnitConv::*click)());
 
     QLabel* lbloutput_0 = nullptr;
     QLabel* lbloutput_1 = nullptr;
@@ -68,4 +86,6 @@ private:
     QPushButton* Command2 = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdHelp_0 = nullptr;
+    MouseInList m_mouseFrm;
+    MouseInList m_mouseTo;
 };

@@ -343,12 +343,6 @@ bool frmNew::addProperty()
 
 bool frmNew::addUnit()
 {
-    // The base-unit list belongs to the property chosen last; without a chosen
-    // property the new unit would have no owner.
-    if (!hasSelectedEntry(cbProperty)) {
-        refuse(QStringLiteral("Property Not Selected"), cbProperty);
-        return false;
-    }
     const QString baseText = cbUnit->currentText();
     if (baseText == BaseUnitPlaceholder || baseText.trimmed().isEmpty() || !hasSelectedEntry(cbUnit)) {
         refuse(QStringLiteral("Base Unit Not Selected"), cbUnit);
@@ -357,6 +351,12 @@ bool frmNew::addUnit()
     double factor = 0;
     if (!checkFactor(factor))
         return false;
+    // The base-unit list stays filled after an add or an edit of the property
+    // box; without a chosen property the new unit would have no owner.
+    if (!hasSelectedEntry(cbProperty)) {
+        refuse(QStringLiteral("Property Not Selected"), cbProperty);
+        return false;
+    }
 
     const QString name = txtValue->text();
     modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, cbProperty->currentIndex()));
