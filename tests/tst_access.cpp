@@ -2,6 +2,7 @@
 
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
+#include "app/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -85,12 +85,13 @@ std::unique_ptr<ChildForm> makeForm(const QString& window)
     return form;
 }
 
-void clickItem(QListWidget* list, const QString& text)
+void clickItem(SortedLists::ListView* list, const QString& text)
 {
-    QListWidgetItem* item = list->findItems(text, Qt::MatchExactly).value(0);
-    QVERIFY2(item, qPrintable(text));
-    list->scrollToItem(item);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    QVERIFY(list);
+    const int row = list->findRow(text);
+    QVERIFY2(row >= 0, qPrintable(text));
+    list->scrollTo(list->modelIndex(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
 }
 
 } // namespace
@@ -226,11 +227,11 @@ private slots:
         static_cast<frmUnitConv*>(form.get())->cbProperty_Click();
         auto* output = form->findChild<QLineEdit*>("txtOutput");
         QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "3");
-        clickItem(form->findChild<QListWidget*>("lstUnitTo"), "Centimetre");
+        clickItem(form->findChild<SortedLists::ListView*>("lstUnitTo"), "Centimetre");
         QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select Unit From"
         announcements().clear();
 
-        clickItem(form->findChild<QListWidget*>("lstUnitFrm"), "Metre");
+        clickItem(form->findChild<SortedLists::ListView*>("lstUnitFrm"), "Metre");
         QCOMPARE(output->text(), QString("300"));
         const auto saidOfOutput = [output](const QString& text) {
             for (const Announcement& said : announcements())
