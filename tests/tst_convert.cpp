@@ -344,11 +344,11 @@ private slots:
         QTest::addColumn<QString>("toUnit");
         QTest::addColumn<QString>("result");
         QTest::newRow("mile") << "Length"
-                              << "Mile"
+                              << "Mile (international)"
                               << "Kilometre"
                               << "1.609344";
         QTest::newRow("pound") << "Mass"
-                               << "Pound"
+                               << "Pound (avoirdupois)"
                                << "Gram"
                                << "453.5924";
         QTest::newRow("US gallon") << "Volume"

@@ -46,7 +46,8 @@ int main(int argc, char* argv[])
     property->setCurrentIndex(property->findText(QStringLiteral("Length")));
     converter->cbProperty_Click();
     converter->findChild<QLineEdit*>(QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
-    selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
+    selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitFrm")),
+               QStringLiteral("Foot (international)"));
     selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
     QApplication::processEvents();
     const bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]));

@@ -288,8 +288,6 @@ public:
             unitsDir.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
         for (const QString& name : files)
             readFile(unitsDir.filePath(name), UnitsDirectory + u'/' + name);
-        for (qsizetype i = 0; i < m_units.size(); ++i)
-            m_units[i].uid = QString::number(i + 1);
         return m_units;
     }
 
@@ -333,18 +331,25 @@ private:
     {
         const auto fail = [&](const QString& message) { throw SourceError(fileName, line.number, message); };
         const QStringList fields = splitFields(line.text);
-        if (fields.size() != 4)
-            fail(QStringLiteral("expected 'Name | definition | GNU units expression | source'"));
+        if (fields.size() != 5)
+            fail(QStringLiteral("expected 'UID | Name | definition | GNU units expression | source'"));
         Unit unit;
-        unit.name = fields.at(0);
+        unit.uid = fields.at(0);
+        unit.name = fields.at(1);
         unit.propId = propId;
-        unit.definition = fields.at(1);
-        unit.gnuUnits = fields.at(2);
-        unit.source = fields.at(3);
+        unit.definition = fields.at(2);
+        unit.gnuUnits = fields.at(3);
+        unit.source = fields.at(4);
         unit.file = fileName;
         unit.line = line.number;
         if (unit.name.isEmpty() || unit.definition.isEmpty() || unit.gnuUnits.isEmpty() || unit.source.isEmpty())
             fail(QStringLiteral("every field must be filled (write '-' for no GNU units expression)"));
+        // A shipped unit keeps its identifier for good: users' flags and updates find the row by it.
+        if (!isValidId(unit.uid))
+            fail(QStringLiteral("bad unit ID '%1'").arg(unit.uid));
+        if (m_uids.contains(unit.uid))
+            fail(QStringLiteral("duplicate unit ID %1").arg(unit.uid));
+        m_uids.insert(unit.uid);
         if (unit.name.contains(u'{') || unit.name.contains(u'}'))
             fail(QStringLiteral("a unit name cannot contain '{' or '}'"));
         const QString key = unitKey(propId, unit.name);
@@ -403,6 +408,7 @@ private:
     QList<Unit> m_units;
     QHash<QString, double> m_values;
     QSet<QString> m_temperatureNames;
+    QSet<QString> m_uids;
     QHash<QString, int> m_unitCounts;
 };
 

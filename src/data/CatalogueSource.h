@@ -22,7 +22,7 @@ struct Property
 
 struct Unit
 {
-    QString uid;
+    QString uid; // as written in the source: a shipped unit keeps it for good
     QString name;
     QString propId;
     QString definition; // as written in the source
