@@ -2,7 +2,9 @@
 // sources, the tool that builds Tessaly.mdb, and every factor checked against
 // GNU units.
 
+#include "convert/ConversionEngine.h"
 #include "data/CatalogueSource.h"
+#include "data/modMain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -181,6 +183,7 @@ private slots:
     void unitNamesAreDistinctPerProperty();
     void borrowingProperties_data();
     void borrowingProperties();
+    void sourcesBorrowAsTheEngineResolves();
     void otherPropertiesHaveTwoUnits();
     void temperatureProperties_data();
     void temperatureProperties();
@@ -320,6 +323,28 @@ void tst_catalogue::borrowingProperties()
     QCOMPARE(rows(count.arg("tbProperty", propId)).value(0).value(0), QString("1"));
     QCOMPARE(rows(count.arg("tbUnits", propId)).value(0).value(0), QString("0"));
     QVERIFY(rows(count.arg("tbUnits", target)).value(0).value(0).toInt() >= 2);
+}
+
+void tst_catalogue::sourcesBorrowAsTheEngineResolves()
+{
+    // properties.txt, this test's table and the converter's redirection must name the same lenders.
+    QStringList borrowers;
+    for (const CatalogueSource::Property& property : std::as_const(m_sources.properties)) {
+        modMain::CurrentPropID = property.id;
+        ResolveUnitProperty();
+        const QString expected = property.borrowsFrom.isEmpty() ? property.id : property.borrowsFrom;
+        QVERIFY2(modMain::CurrentPropID == expected,
+                 qPrintable(property.id + " lists the units of " + modMain::CurrentPropID + ", not " + expected));
+        if (!property.borrowsFrom.isEmpty())
+            borrowers.append(property.id + ':' + property.borrowsFrom);
+    }
+    modMain::CurrentPropID.clear();
+    QStringList table;
+    for (const auto& [borrower, lender] : BorrowingProperties)
+        table.append(borrower + ':' + lender);
+    borrowers.sort();
+    table.sort();
+    QCOMPARE(borrowers, table);
 }
 
 void tst_catalogue::otherPropertiesHaveTwoUnits()
