@@ -43,7 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             ids.insert(property.id);
         }
         QSet<QString> names;
+        QSet<QString> uids;
         for (const CatalogueSource::Unit& unit : catalogue.units) {
+            FUZZ_CHECK(CatalogueSource::isValidId(unit.uid), "bad unit id %s", qPrintable(unit.uid));
+            FUZZ_CHECK(!uids.contains(unit.uid), "unit id %s twice", qPrintable(unit.uid));
+            uids.insert(unit.uid);
             FUZZ_CHECK(std::isfinite(unit.factor) && unit.factor > 0, "factor %g of %s", unit.factor,
                        qPrintable(unit.name));
             FUZZ_CHECK(ids.contains(unit.propId), "unit %s of unknown property", qPrintable(unit.name));
