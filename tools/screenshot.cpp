@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QSignalBlocker>
 
 #include <cstdio>
 
@@ -46,10 +47,16 @@ int main(int argc, char* argv[])
     property->setCurrentIndex(property->findText(QStringLiteral("Length")));
     converter->cbProperty_Click();
     converter->findChild<QLineEdit*>(QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
-    selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitFrm")),
-               QStringLiteral("Foot (international)"));
+    // Picking the source unit alone would ask for the target unit; the picture shows both picked.
+    auto* from = converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitFrm"));
+    {
+        const QSignalBlocker quiet(from);
+        selectText(from, QStringLiteral("Foot (international)"));
+    }
     selectText(converter->findChild<SortedLists::ListView*>(QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
     QApplication::processEvents();
     const bool saved = window.grab().save(QString::fromLocal8Bit(argv[2]));
+    for (const MessageBox::Record& record : MessageBox::records())
+        std::fprintf(stderr, "screenshot: the program said: %s\n", qPrintable(record.text));
     return saved && MessageBox::records().isEmpty() ? 0 : 1;
 }
