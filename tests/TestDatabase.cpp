@@ -98,7 +98,7 @@ void TestDatabase::openShared()
 
 QString TestDatabase::shippedCatalogue()
 {
-    return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QStringLiteral("/Tessaly.mdb");
+    return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QStringLiteral("/Tessaly.seed.mdb");
 }
 
 void TestDatabase::useShippedCatalogue()

@@ -101,7 +101,7 @@ private slots:
     {
         QTemporaryDir dir;
         installProgram(dir);
-        QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), dir.filePath(QStringLiteral("Tessaly.mdb"))));
+        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath(QStringLiteral("Tessaly.mdb"))));
         QProcess process;
         startProgram(process, dir);
         QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());

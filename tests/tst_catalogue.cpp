@@ -243,7 +243,7 @@ void tst_catalogue::initTestCase()
             m_referenceGnu.insert(unit.propId, unit.gnuUnits);
     }
 
-    const QString path = buildDir() + "/Tessaly.mdb";
+    const QString path = buildDir() + "/Tessaly.seed.mdb";
     QVERIFY2(QFile::exists(path), qPrintable(path + " has not been built"));
     QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", BuiltConnection);
     db.setDatabaseName(path);

@@ -2,12 +2,16 @@
 //   mkcatalogue <catalogue-dir> <output-file>
 // The file is written under a temporary name and renamed into place only when
 // complete, so a failed build never leaves a half-written catalogue behind.
+// It is the catalogue as shipped; the program brings a user's catalogue up to
+// date from it when its version (in the file header) is newer.
 
 #include "data/CatalogueSource.h"
+#include "data/CatalogueUpdate.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,8 +61,17 @@ void insertUnits(QSqlDatabase& db, const QList<CatalogueSource::Unit>& units)
     }
 }
 
+// The seconds since 2020 at the build, and always above the version of the
+// catalogue it replaces, so that every build counts as newer.
+int newVersion(const QString& previous)
+{
+    const qint64 seconds =
+        QDateTime::currentSecsSinceEpoch() - QDateTime(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
+    return int(qMax<qint64>(seconds, qint64(CatalogueUpdate::fileVersion(previous)) + 1));
+}
+
 // Writes the whole catalogue into a new database file in one transaction.
-void writeDatabase(const QString& path, const CatalogueSource::Catalogue& catalogue)
+void writeDatabase(const QString& path, const CatalogueSource::Catalogue& catalogue, int version)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), ConnectionName);
     db.setDatabaseName(path);
@@ -70,6 +83,9 @@ void writeDatabase(const QString& path, const CatalogueSource::Catalogue& catalo
         Schema::create(db);
         insertProperties(db, catalogue.properties);
         insertUnits(db, catalogue.units);
+        QSqlQuery query(db);
+        query.prepare(QStringLiteral("pragma user_version = %1").arg(version));
+        exec(query);
         if (!db.commit())
             throw RuntimeError(ErrorNumber::ProviderError, db.lastError().text());
     } catch (...) {
@@ -119,7 +135,7 @@ int build(const QString& sourceDir, const QString& output)
 {
     const CatalogueSource::Catalogue catalogue = CatalogueSource::load(sourceDir);
     TemporaryOutput temporary(output);
-    writeDatabase(temporary.path(), catalogue);
+    writeDatabase(temporary.path(), catalogue, newVersion(output));
     QSqlDatabase::removeDatabase(ConnectionName);
     temporary.commitTo(output);
     std::printf("%s: %lld properties, %lld units\n", qPrintable(QFileInfo(output).fileName()),

@@ -2,17 +2,25 @@
 
 #include "MessageBox.h"
 #include "data/RuntimeError.h"
+#include "data/modMain.h"
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
-    setApplicationName(QStringLiteral("Quantaro"));
-    setOrganizationName(QStringLiteral("Veltrin Technologies"));
+    // The per-user data folder is named after the program alone, as on any
+    // Linux desktop: ~/.local/share/quantaro.
+    setApplicationName(QStringLiteral("quantaro"));
+    setApplicationDisplayName(QStringLiteral("Quantaro"));
     setApplicationVersion(QStringLiteral("1.0"));
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
+    ++m_depth;
     runGuarded(nullptr, [&] { handled = QApplication::notify(receiver, event); });
+    --m_depth;
+    // Not inside a press: a move writes row after row, and the file takes them in once.
+    if (m_depth == 0)
+        modMain::dbConnection.saveToFile();
     return handled;
 }

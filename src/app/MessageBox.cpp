@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
 #include "data/RuntimeError.h"
+#include "data/modMain.h"
 
 #include <QMessageBox>
 
@@ -32,6 +33,8 @@ void MessageBox::show(QWidget* parent, const QString& text, int style, const QSt
         g_records.append({text, caption, style});
         return;
     }
+    // The box waits for the user inside the handler: what it wrote so far goes into the file first.
+    modMain::dbConnection.saveToFile();
     QMessageBox box(iconFor(style), caption, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("msgBox"));
     box.exec();

@@ -178,10 +178,21 @@ void Connection::useWriteAheadLog(const QSqlDatabase& db)
         query.exec(QStringLiteral("pragma synchronous = normal"));
 }
 
+void Connection::saveToFile()
+{
+    if (!m_unsaved || m_name.isEmpty())
+        return;
+    QSqlQuery query(database());
+    // The first column is 1 when a reader kept the log from being folded in whole.
+    if (query.exec(QStringLiteral("pragma wal_checkpoint(truncate)")) && query.next() && query.value(0).toInt() == 0)
+        m_unsaved = false;
+}
+
 void Connection::Close()
 {
     if (m_name.isEmpty())
         return;
+    m_unsaved = false;
     m_statements.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
@@ -246,6 +257,7 @@ void Connection::CommitTrans()
     QSqlDatabase db = database();
     if (!db.commit())
         raise(db.lastError());
+    noteChange();
 }
 
 void Connection::RollbackTrans()
@@ -491,6 +503,7 @@ void Recordset::insertPending()
         query.bindValue(i, values.at(i));
     if (!query.exec())
         raise(query.lastError());
+    m_connection->noteChange();
 
     Row row;
     row.rowid = query.lastInsertId().toLongLong();
@@ -520,6 +533,7 @@ void Recordset::updateCurrent()
     query.bindValue(int(values.size()), m_rows[m_position].rowid);
     if (!query.exec())
         raise(query.lastError());
+    m_connection->noteChange();
     if (query.numRowsAffected() == 0)
         throw RuntimeError(RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have "
                                                          "been changed since it was last read."));

@@ -33,6 +33,15 @@ public:
 
     QSqlDatabase database() const;
 
+    // Records that a change was committed and is not yet in the file itself.
+    void noteChange() { m_unsaved = true; }
+    // Folds the log of committed changes into the catalogue file, so that a
+    // copy of that one file holds every change. Runs after each handler that
+    // wrote and at exit; nothing to do when nothing changed since. A failed
+    // checkpoint loses nothing: the changes stay in the log and the next call
+    // tries again.
+    void saveToFile();
+
     // Throws RuntimeError when the file opened is no longer at its path: it was
     // deleted, or another file was put in its place. What is read or written
     // then belongs to a file nobody will open again.
@@ -54,6 +63,7 @@ private:
     QString m_path;
     quint64 m_device = 0;
     quint64 m_inode = 0;
+    bool m_unsaved = false;
 };
 
 class Recordset;

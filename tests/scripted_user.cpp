@@ -1,0 +1,119 @@
+// A helper for tst_userdata: the program itself (the same start-up, windows and
+// application object), with a user who, once the main window shows, converts
+// 12 Foot to Metre, then adds the property named on the command line through
+// Tools > New, and then waits to be ended. Copied beside a catalogue, it finds
+// its files as the program does. Every line is flushed at once:
+//   converted <output text>   the converter's result
+//   added                     the "&Add" press is over
+//   box <text>                a message box the press showed
+//   fault <text>              a window or control was not found
+//
+// Usage: scripted_user <property name>
+
+#include "app/Application.h"
+#include "app/MDIMain.h"
+#include "app/Main.h"
+#include "app/MessageBox.h"
+#include "app/SortedLists.h"
+#include "convert/frmUnitConv.h"
+#include "newvalues/frmNew.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void say(const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
+    std::fflush(stdout);
+}
+
+[[noreturn]] void fault(const QString& text)
+{
+    say(QStringLiteral("fault ") + text);
+    std::exit(3);
+}
+
+template <typename T> T* control(QObject* parent, const QString& name)
+{
+    T* found = parent ? parent->findChild<T*>(name) : nullptr;
+    if (!found)
+        fault(QStringLiteral("no control %1").arg(name));
+    return found;
+}
+
+MDIMain* mainWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* main = qobject_cast<MDIMain*>(widget))
+            return main;
+    }
+    fault(QStringLiteral("no main window"));
+}
+
+void selectUnit(SortedLists::ListView* list, const QString& name)
+{
+    const int row = list->findRow(name);
+    if (row < 0)
+        fault(QStringLiteral("no unit %1").arg(name));
+    list->setCurrentRow(row);
+}
+
+void convert(MDIMain* main)
+{
+    auto* converter = main->loadedChild<frmUnitConv>();
+    auto* property = control<QComboBox>(converter, QStringLiteral("cbProperty"));
+    const int length = property->findText(QStringLiteral("Length"));
+    if (length < 0)
+        fault(QStringLiteral("no property Length"));
+    property->setCurrentIndex(length);
+    emit property->activated(length);
+    control<QLineEdit>(converter, QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
+    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
+    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
+    say(QStringLiteral("converted ") + control<QLineEdit>(converter, QStringLiteral("txtOutput"))->text());
+}
+
+// Clicks go through the application object, as a user's do.
+void addProperty(MDIMain* main, const QString& name)
+{
+    control<QAction>(main, QStringLiteral("mnuNG"))->trigger();
+    auto* form = main->loadedChild<frmNew>();
+    control<QLineEdit>(form, QStringLiteral("txtValue"))->setText(name);
+    control<QLineEdit>(form, QStringLiteral("txtUnitValue"))->setText(name + QStringLiteral(" unit"));
+    MessageBox::takeRecords();
+    QTest::mouseClick(control<QPushButton>(form, QStringLiteral("cmdCalc")), Qt::LeftButton);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    Application app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() != 2) {
+        std::fputs("usage: scripted_user <property name>\n", stderr);
+        return 2;
+    }
+    MessageBox::setIntercepting(true);
+    QTimer::singleShot(0, &app, [name = args.at(1)] {
+        MDIMain* main = mainWindow();
+        convert(main);
+        addProperty(main, name);
+        // Reported from the next event, once the press and what follows it are over.
+        QTimer::singleShot(0, [] {
+            for (const MessageBox::Record& box : MessageBox::takeRecords())
+                say(QStringLiteral("box ") + box.text);
+            say(QStringLiteral("added"));
+        });
+    });
+    return Main();
+}

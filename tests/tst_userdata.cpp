@@ -1,0 +1,456 @@
+// The user's catalogue is never lost: rebuilds, updates of the shipped
+// catalogue, copies taken as backups, and installs the user cannot write to.
+// Every test runs the real program (or the program with a scripted user) as a
+// process in a folder of its own, set up by the build's own catalogue steps.
+
+#include "data/CatalogueUpdate.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QtTest>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+const QString Live = QStringLiteral("Tessaly.mdb");
+const QString Seed = QStringLiteral("Tessaly.seed.mdb");
+
+QString buildFile(const QString& name)
+{
+    return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
+}
+
+// All rows of a query on the file at `path`, as text, read on a connection of its own.
+QList<QStringList> rowsOf(const QString& path, const QString& sql, const QVariantList& params = {})
+{
+    static int serial = 0;
+    const QString name = QStringLiteral("userdata-%1").arg(++serial);
+    QList<QStringList> rows;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open %s", qPrintable(path));
+        QSqlQuery query(db);
+        query.prepare(sql);
+        for (const QVariant& param : params)
+            query.addBindValue(param);
+        if (!query.exec())
+            qFatal("cannot run %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << query.value(i).toString();
+            rows << row;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return rows;
+}
+
+void execOn(const QString& path, const QString& sql, const QVariantList& params = {})
+{
+    static int serial = 0;
+    const QString name = QStringLiteral("userdata-write-%1").arg(++serial);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.prepare(sql));
+        for (const QVariant& param : params)
+            query.addBindValue(param);
+        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+QByteArray digest(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
+                                          : QByteArray();
+}
+
+// The rows a user's property leaves: the property and its base unit, each in
+// the catalogue and in the user record.
+int userPropertyRows(const QString& path, const QString& name)
+{
+    return rowsOf(path,
+                  QStringLiteral("select (select count(*) from tbProperty where propname = ?)"
+                                 " + (select count(*) from tbUserProperty where propname = ?)"
+                                 " + (select count(*) from tbUnits where uname = ?)"
+                                 " + (select count(*) from tbUserUnits where uname = ?)"),
+                  {name, name, name + QStringLiteral(" unit"), name + QStringLiteral(" unit")})
+        .value(0)
+        .value(0)
+        .toInt();
+}
+
+} // namespace
+
+class TestUserData : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_home; // the per-user data folder of every program started here
+
+    // A folder with the program beside a catalogue made by the build's steps
+    // from the sources in `catalogueDir`: the shipped one, and the user's file
+    // from it when missing.
+    static void buildCatalogue(const QString& folder, const QString& catalogueDir)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(MKCATALOGUE), {catalogueDir, QDir(folder).filePath(Seed)});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        tool.start(QStringLiteral(CMAKE_COMMAND), {QStringLiteral("-DSEED=") + QDir(folder).filePath(Seed),
+                                                   QStringLiteral("-DLIVE=") + QDir(folder).filePath(Live),
+                                                   QStringLiteral("-P"), QStringLiteral(CREATE_LIVE_SCRIPT)});
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    }
+
+    static void installPrograms(const QString& folder)
+    {
+        for (const QString& name : {QStringLiteral("quantaro"), QStringLiteral("scripted_user")}) {
+            const QString target = QDir(folder).filePath(name);
+            QVERIFY(QFile::copy(buildFile(name), target));
+            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                              QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        }
+    }
+
+    void start(QProcess& process, const QString& folder, const QString& program, const QStringList& args = {},
+               const QStringList& asUser = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), perUserDataHome());
+        process.setProcessEnvironment(env);
+        const QString path = QDir(folder).filePath(program);
+        if (asUser.isEmpty())
+            process.start(path, args);
+        else
+            process.start(asUser.first(), asUser.mid(1) + QStringList{QStringLiteral("--"), path} + args);
+        QVERIFY(process.waitForStarted(10000));
+    }
+
+    QString perUserDataHome() const { return m_home.filePath(QStringLiteral("data")); }
+    QString perUserCatalogue() const { return perUserDataHome() + QStringLiteral("/quantaro/") + Live; }
+
+    // Reads the scripted user's lines up to the one starting with `prefix`;
+    // fails on a fault, and on a message box unless boxes are expected.
+    static QString waitForLine(QProcess& process, const QString& prefix)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 30000) {
+            if (!process.canReadLine() && !process.waitForReadyRead(500)) {
+                if (process.state() != QProcess::Running)
+                    break;
+                continue;
+            }
+            while (process.canReadLine()) {
+                const QString line = QString::fromUtf8(process.readLine()).trimmed();
+                if (line.startsWith(QLatin1String("fault")) || line.startsWith(QLatin1String("box")))
+                    return line;
+                if (line.startsWith(prefix))
+                    return line;
+            }
+        }
+        return QStringLiteral("nothing: ") + QString::fromLocal8Bit(process.readAllStandardError());
+    }
+
+    static void stop(QProcess& process)
+    {
+        process.terminate();
+        if (!process.waitForFinished(10000)) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+    }
+
+    // Starts the program and waits until it has brought its catalogue up to
+    // the version of the shipped one beside it.
+    void startUntilUpToDate(const QString& folder, const QString& live)
+    {
+        QProcess program;
+        start(program, folder, QStringLiteral("quantaro"));
+        const int wanted = CatalogueUpdate::fileVersion(QDir(folder).filePath(Seed));
+        QTRY_COMPARE_WITH_TIMEOUT(CatalogueUpdate::fileVersion(live), wanted, 20000);
+        QCOMPARE(program.state(), QProcess::Running);
+        stop(program);
+        QVERIFY2(program.readAllStandardError().indexOf("could not bring") < 0, "the update failed");
+    }
+
+    void addAsUser(const QString& folder, const QString& name, const QStringList& asUser = {})
+    {
+        QProcess user;
+        start(user, folder, QStringLiteral("scripted_user"), {name}, asUser);
+        const QString converted = waitForLine(user, QStringLiteral("converted"));
+        QCOMPARE(converted, QStringLiteral("converted 3.6576"));
+        QCOMPARE(waitForLine(user, QStringLiteral("added")), QStringLiteral("added"));
+        stop(user);
+    }
+
+    static void copyTree(const QString& from, const QString& to)
+    {
+        QVERIFY(QDir().mkpath(to));
+        const QDir source(from);
+        for (const QFileInfo& entry : source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+            if (entry.isDir())
+                copyTree(entry.filePath(), QDir(to).filePath(entry.fileName()));
+            else
+                QVERIFY(QFile::copy(entry.filePath(), QDir(to).filePath(entry.fileName())));
+        }
+    }
+
+    // Replaces field `field` of the unit line whose name is `name`; appends `extra` to the file.
+    static void editUnitSource(const QString& path, const QString& name, int field, const QString& value,
+                               const QString& extra = {})
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        file.close();
+        bool found = false;
+        for (QString& line : lines) {
+            QStringList fields = line.split(QLatin1Char('|'));
+            if (fields.size() > field && fields.first().trimmed() == name) {
+                fields[field] = QLatin1Char(' ') + value + QLatin1Char(' ');
+                line = fields.join(QLatin1Char('|'));
+                found = true;
+            }
+        }
+        QVERIFY2(found, qPrintable(name));
+        if (!extra.isEmpty())
+            lines << extra;
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(lines.join(QLatin1Char('\n')).toUtf8());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        // Another user of the machine may have to reach these folders.
+        QFile::setPermissions(m_home.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                                 QFile::ExeOther);
+    }
+
+    // (a) A rebuild of the catalogue leaves the user's file alone, and the
+    // program's update at the next start keeps the addition.
+    void additionSurvivesARebuild()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const QString live = dir.filePath(Live);
+        addAsUser(dir.path(), QStringLiteral("Rebuilt property"));
+        QCOMPARE(userPropertyRows(live, QStringLiteral("Rebuilt property")), 4);
+
+        const int before = CatalogueUpdate::fileVersion(dir.filePath(Seed));
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        QVERIFY(CatalogueUpdate::fileVersion(dir.filePath(Seed)) > before);
+        QCOMPARE(userPropertyRows(live, QStringLiteral("Rebuilt property")), 4);
+
+        startUntilUpToDate(dir.path(), live);
+        QCOMPARE(userPropertyRows(live, QStringLiteral("Rebuilt property")), 4);
+        QCOMPARE(rowsOf(live, QStringLiteral("pragma integrity_check")), QList<QStringList>({{"ok"}}));
+    }
+
+    // (b) A new version of the shipped sources: a new unit, a corrected factor
+    // and a renamed unit arrive; the user's rows and flags stay exactly; a new
+    // shipped unit whose identifier the user holds is added beside it.
+    void updateKeepsTheUsersWork()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        const QString sources = dir.filePath(QStringLiteral("catalogue"));
+        copyTree(QStringLiteral(CATALOGUE_DIR), sources);
+        buildCatalogue(dir.path(), sources);
+        const QString live = dir.filePath(Live);
+        addAsUser(dir.path(), QStringLiteral("My property"));
+
+        const QString renamed = rowsOf(live, QStringLiteral("select UID from tbUnits where uname = ?"),
+                                       {QStringLiteral("Megabyte (10^6 bytes) per minute")})
+                                    .value(0)
+                                    .value(0);
+        const QString corrected = rowsOf(live, QStringLiteral("select UID from tbUnits where uname = ?"),
+                                         {QStringLiteral("Gigabyte (10^9 bytes) per hour")})
+                                      .value(0)
+                                      .value(0);
+        QVERIFY(!renamed.isEmpty() && !corrected.isEmpty());
+        const QString oldFactor =
+            rowsOf(live, QStringLiteral("select factor from tbUnits where UID = ?"), {corrected}).value(0).value(0);
+        const QString clash =
+            QString::number(rowsOf(live, QStringLiteral("select max(cast(UID as integer)) from tbUnits"
+                                                        " where UID not in (select UID from tbUserUnits)"))
+                                .value(0)
+                                .value(0)
+                                .toInt() +
+                            1);
+        execOn(live, QStringLiteral("update tbUnits set df = '1' where UID in (?, ?)"), {renamed, corrected});
+        execOn(live, QStringLiteral("update tbProperty set propDF = '1' where PropID = '1012'"));
+        for (const char* table : {"tbUnits", "tbUserUnits"})
+            execOn(live, QStringLiteral("insert into %1 values (?, 'Clashing unit', 2.5, '1015', '0')").arg(table),
+                   {clash});
+        const QString userTables =
+            QStringLiteral("select 'P', PropID, propname, '', '', propDF from tbUserProperty union all "
+                           "select 'U', UID, uname, factor, PropID, df from tbUserUnits order by 1, 2");
+        const QString flags = QStringLiteral("select 'P', PropID, propDF from tbProperty union all "
+                                             "select 'U', UID, df from tbUnits order by 1, 2");
+        const QList<QStringList> userRows = rowsOf(live, userTables);
+        const QList<QStringList> userFlags = rowsOf(live, flags);
+        QCOMPARE(userRows.size(), 3);
+
+        const QString dataFile = sources + QStringLiteral("/units/70-data.txt");
+        editUnitSource(dataFile, QStringLiteral("Megabyte (10^6 bytes) per minute"), 0,
+                       QStringLiteral("Megabyte per minute"));
+        editUnitSource(dataFile, QStringLiteral("Gigabyte (10^9 bytes) per hour"), 1, QStringLiteral("8e9 / 1800"),
+                       QStringLiteral("Bit per fortnight | 1 / 1209600 | - | 14 days of 86400 s"));
+        buildCatalogue(dir.path(), sources);
+        const QString seed = dir.filePath(Seed);
+        QCOMPARE(rowsOf(seed, QStringLiteral("select uname from tbUnits where UID = ?"), {clash}),
+                 QList<QStringList>({{"Bit per fortnight"}}));
+
+        startUntilUpToDate(dir.path(), live);
+
+        QCOMPARE(rowsOf(live, userTables), userRows);
+        const QList<QStringList> flagsAfter = rowsOf(live, flags);
+        for (const QStringList& flag : userFlags)
+            QVERIFY2(flagsAfter.contains(flag), qPrintable(flag.join(QLatin1Char(' '))));
+        QCOMPARE(rowsOf(live, QStringLiteral("select uname, factor, PropID, df from tbUnits where UID = ?"), {clash}),
+                 QList<QStringList>({{"Clashing unit", "2.5", "1015", "0"}}));
+        const QList<QStringList> added =
+            rowsOf(live, QStringLiteral("select UID, factor, df from tbUnits where uname = 'Bit per fortnight'"));
+        QCOMPARE(added.size(), 1);
+        QVERIFY(added.first().first() != clash);
+        QCOMPARE(added.first().at(1).toDouble(), 1209600.0);
+        QCOMPARE(added.first().at(2), QStringLiteral("0"));
+        QCOMPARE(rowsOf(live, QStringLiteral("select uname, df from tbUnits where UID = ?"), {renamed}),
+                 QList<QStringList>({{"Megabyte per minute", "1"}}));
+        const QString newFactor =
+            rowsOf(live, QStringLiteral("select factor from tbUnits where UID = ?"), {corrected}).value(0).value(0);
+        QVERIFY(newFactor != oldFactor);
+        QCOMPARE(newFactor.toDouble(), 1800 / 8e9);
+
+        // Every other shipped row is as shipped, but for the user's flags.
+        const QString shippedUnits = QStringLiteral(
+            "select UID, uname, factor, PropID from tbUnits where UID <> ? "
+            "and uname <> 'Bit per fortnight' and UID not in (select UID from tbUserUnits) order by UID");
+        QCOMPARE(rowsOf(live, shippedUnits, {clash}), rowsOf(seed, shippedUnits, {clash}));
+        const QString shippedProperties = QStringLiteral(
+            "select PropID, propname from tbProperty where PropID not in (select PropID from tbUserProperty) "
+            "order by PropID");
+        QCOMPARE(rowsOf(live, shippedProperties), rowsOf(seed, shippedProperties));
+        QCOMPARE(userPropertyRows(live, QStringLiteral("My property")), 4);
+    }
+
+    void copyOfTheFileIsAFullBackup_data()
+    {
+        QTest::addColumn<bool>("killed");
+        QTest::newRow("while the program runs") << false;
+        QTest::newRow("after SIGKILL") << true;
+    }
+
+    // (c) The file alone, copied right after an add, holds the addition.
+    void copyOfTheFileIsAFullBackup()
+    {
+        QFETCH(bool, killed);
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        QProcess user;
+        start(user, dir.path(), QStringLiteral("scripted_user"), {QStringLiteral("Backed up")});
+        QCOMPARE(waitForLine(user, QStringLiteral("added")), QStringLiteral("added"));
+        if (killed) {
+            user.kill();
+            QVERIFY(user.waitForFinished(10000));
+        }
+        QTemporaryDir backup;
+        const QString copy = backup.filePath(Live);
+        QVERIFY(QFile::copy(dir.filePath(Live), copy));
+        stop(user);
+        QCOMPARE(rowsOf(copy, QStringLiteral("pragma integrity_check")), QList<QStringList>({{"ok"}}));
+        QCOMPARE(userPropertyRows(copy, QStringLiteral("Backed up")), 4);
+    }
+
+    // (d) A folder and file the user cannot write: the program starts and
+    // converts, the addition lands in the per-user copy, the next start uses it.
+    void readOnlyInstallWritesToThePerUserCopy()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const QString live = dir.filePath(Live);
+        QVERIFY(QFile::remove(dir.filePath(Seed)));
+        const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const QFile::Permissions folder = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(live, readable));
+        QVERIFY(QFile::setPermissions(dir.path(), folder));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(dir.path(), folder | QFile::WriteOwner); });
+        const QByteArray shipped = digest(live);
+
+        // Root writes anywhere: the program then runs as another user, in a
+        // home of that user's own, the install still owned by root.
+        QStringList asUser;
+        if (::geteuid() == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            if (!nobody)
+                QSKIP("running as root, and there is no user 'nobody' to run the program as");
+            QVERIFY(QDir().mkpath(perUserDataHome()));
+            for (const QString& path : {m_home.path(), perUserDataHome()})
+                QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
+            asUser = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("nobody")};
+        }
+        addAsUser(dir.path(), QStringLiteral("Per-user property"), asUser);
+        QCOMPARE(digest(live), shipped);
+        QVERIFY(QFile::exists(perUserCatalogue()));
+        QCOMPARE(userPropertyRows(perUserCatalogue(), QStringLiteral("Per-user property")), 4);
+
+        addAsUser(dir.path(), QStringLiteral("Second property"), asUser);
+        QCOMPARE(digest(live), shipped);
+        QCOMPARE(userPropertyRows(perUserCatalogue(), QStringLiteral("Per-user property")), 4);
+        QCOMPARE(userPropertyRows(perUserCatalogue(), QStringLiteral("Second property")), 4);
+    }
+
+    // A copy in a folder the user can write keeps working on the file beside it.
+    void portableCopyUsesTheFileBesideIt()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        QFile::remove(perUserCatalogue());
+        addAsUser(dir.path(), QStringLiteral("Portable property"));
+        QCOMPARE(userPropertyRows(dir.filePath(Live), QStringLiteral("Portable property")), 4);
+        QVERIFY(!QFile::exists(perUserCatalogue()));
+    }
+
+    // The user's file is made from the shipped one when it is missing, by the program too.
+    void missingUserFileIsMadeFromTheShippedOne()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        QVERIFY(QFile::remove(dir.filePath(Live)));
+        addAsUser(dir.path(), QStringLiteral("Fresh property"));
+        QCOMPARE(userPropertyRows(dir.filePath(Live), QStringLiteral("Fresh property")), 4);
+        QCOMPARE(rowsOf(dir.filePath(Seed), QStringLiteral("select count(*) from tbUserProperty")),
+                 QList<QStringList>({{"0"}}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUserData)
+#include "tst_userdata.moc"
