@@ -216,7 +216,8 @@ private:
         }
     }
 
-    // Replaces field `field` of the unit line whose name is `name`; appends `extra` to the file.
+    // Replaces field `field` of the unit line whose name (field 1, after the UID) is
+    // `name`; appends `extra` to the file.
     static void editUnitSource(const QString& path, const QString& name, int field, const QString& value,
                                const QString& extra = {})
     {
@@ -227,7 +228,7 @@ private:
         bool found = false;
         for (QString& line : lines) {
             QStringList fields = line.split(QLatin1Char('|'));
-            if (fields.size() > field && fields.first().trimmed() == name) {
+            if (fields.size() > field && fields.size() > 1 && fields.at(1).trimmed() == name) {
                 fields[field] = QLatin1Char(' ') + value + QLatin1Char(' ');
                 line = fields.join(QLatin1Char('|'));
                 found = true;
@@ -316,10 +317,10 @@ private slots:
         QCOMPARE(userRows.size(), 3);
 
         const QString dataFile = sources + QStringLiteral("/units/70-data.txt");
-        editUnitSource(dataFile, QStringLiteral("Megabyte (10^6 bytes) per minute"), 0,
+        editUnitSource(dataFile, QStringLiteral("Megabyte (10^6 bytes) per minute"), 1,
                        QStringLiteral("Megabyte per minute"));
-        editUnitSource(dataFile, QStringLiteral("Gigabyte (10^9 bytes) per hour"), 1, QStringLiteral("8e9 / 1800"),
-                       QStringLiteral("Bit per fortnight | 1 / 1209600 | - | 14 days of 86400 s"));
+        editUnitSource(dataFile, QStringLiteral("Gigabyte (10^9 bytes) per hour"), 2, QStringLiteral("8e9 / 1800"),
+                       clash + QStringLiteral(" | Bit per fortnight | 1 / 1209600 | - | 14 days of 86400 s"));
         buildCatalogue(dir.path(), sources);
         const QString seed = dir.filePath(Seed);
         QCOMPARE(rowsOf(seed, QStringLiteral("select uname from tbUnits where UID = ?"), {clash}),
