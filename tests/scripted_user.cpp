@@ -1,6 +1,6 @@
 // A helper for tst_userdata: the program itself (the same start-up, windows and
 // application object), with a user who, once the main window shows, converts
-// 12 Foot to Metre, then adds the property named on the command line through
+// 12 Foot (international) to Metre, then adds the property named on the command line through
 // Tools > New, and then waits to be ended. Copied beside a catalogue, it finds
 // its files as the program does. Every line is flushed at once:
 //   converted <output text>   the converter's result
@@ -77,7 +77,8 @@ void convert(MDIMain* main)
     property->setCurrentIndex(length);
     emit property->activated(length);
     control<QLineEdit>(converter, QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
-    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitFrm")), QStringLiteral("Foot"));
+    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitFrm")),
+               QStringLiteral("Foot (international)"));
     selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
     say(QStringLiteral("converted ") + control<QLineEdit>(converter, QStringLiteral("txtOutput"))->text());
 }
