@@ -1,5 +1,6 @@
 #include "ChildForm.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QMap>
 #include <QMdiSubWindow>
@@ -15,16 +16,61 @@ QMdiSubWindow* ChildForm::subWindow() const
     return qobject_cast<QMdiSubWindow*>(parentWidget());
 }
 
+ChildForm::BoxScope::BoxScope(QWidget* widget)
+{
+    for (QWidget* w = widget; w && !m_form; w = w->parentWidget())
+        m_form = qobject_cast<ChildForm*>(w);
+    if (m_form)
+        ++m_form->m_openBoxes;
+}
+
+ChildForm::BoxScope::~BoxScope()
+{
+    if (!m_form)
+        return;
+    --m_form->m_openBoxes;
+    // Deleted later, at the level of the event loop that ran the handler, so
+    // the handler finishes on a window that still exists.
+    if (m_form->m_openBoxes == 0 && m_form->m_unloading)
+        m_form->finishUnload();
+}
+
 void ChildForm::unload()
+{
+    m_unloading = true;
+    QMdiSubWindow* frame = subWindow();
+    if (frame)
+        frame->hide();
+    else
+        hide();
+    if (m_openBoxes == 0)
+        finishUnload();
+}
+
+void ChildForm::finishUnload()
 {
     QMdiSubWindow* frame = subWindow();
     if (!frame) {
-        hide();
         deleteLater();
         return;
     }
-    frame->hide();
+    frame->removeEventFilter(this);
     frame->close();
+}
+
+void ChildForm::watchFrame(QMdiSubWindow* frame)
+{
+    frame->installEventFilter(this);
+}
+
+bool ChildForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close && watched == subWindow() && m_openBoxes > 0) {
+        event->ignore();
+        unload();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ChildForm::moveInArea(int leftTwips, int topTwips)

@@ -1,17 +1,35 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QMdiSubWindow;
 
 // A window shown inside the main window. Loading it runs Form_Load once, every
 // activation runs Form_Activate, and unloading hides it and then deletes it.
+// A window whose message box is open is deleted only once the box has closed
+// and the handler that showed it has returned: the box and the handler both
+// still use the window.
 class ChildForm : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit ChildForm(QWidget* parent = nullptr);
+
+    // Marks the window that owns `widget` as showing a box for as long as the
+    // scope lives.
+    class BoxScope
+    {
+    public:
+        explicit BoxScope(QWidget* widget);
+        ~BoxScope();
+        BoxScope(const BoxScope&) = delete;
+        BoxScope& operator=(const BoxScope&) = delete;
+
+    private:
+        QPointer<ChildForm> m_form;
+    };
 
     // Window layouts are drawn in twips; the screen has 15 twips a pixel.
     static constexpr int px(int twips) { return (twips + 7) / 15; }
@@ -22,7 +40,13 @@ public:
     // The frame the main window put this window in, if any.
     QMdiSubWindow* subWindow() const;
     // Hides the window, then unloads it: the frame closes and both are deleted.
+    // While a box of the window is open the window is only hidden, and no
+    // longer counts as loaded; it goes when the last box has closed.
     void unload();
+    // True from unload() on: the window is on its way out.
+    bool isUnloading() const { return m_unloading; }
+    // Closing the frame by its own buttons unloads the window the same way.
+    void watchFrame(QMdiSubWindow* frame);
     // Moves the window to a place in the main window's client area, in twips.
     void moveInArea(int leftTwips, int topTwips);
     // Moves only the left edge, keeping the top where it is.
@@ -34,10 +58,14 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // Where a designed font is missing, the fallback may be wider: shrink a
     // caption's font until the text fits its designed box, so nothing is cut off.
     void fitCaptions();
+    void finishUnload();
     bool m_captionsFitted = false;
+    bool m_unloading = false;
+    int m_openBoxes = 0;
 };

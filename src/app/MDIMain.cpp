@@ -114,6 +114,7 @@ void MDIMain::load(ChildForm* form)
 {
     QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    form->watchFrame(frame);
     frame->setObjectName(form->objectName() + QStringLiteral("Frame"));
     frame->setWindowTitle(form->windowTitle());
     frame->setOption(QMdiSubWindow::RubberBandResize, false);

@@ -31,7 +31,7 @@ public:
     template <typename T> T* loadedChild() const
     {
         for (QMdiSubWindow* frame : m_mdiArea->subWindowList()) {
-            if (T* form = qobject_cast<T*>(frame->widget()))
+            if (T* form = qobject_cast<T*>(frame->widget()); form && !form->isUnloading())
                 return form;
         }
         return nullptr;

@@ -1,5 +1,6 @@
 #include "MessageBox.h"
 
+#include "ChildForm.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 
@@ -35,6 +36,7 @@ void MessageBox::show(QWidget* parent, const QString& text, int style, const QSt
     }
     // The box waits for the user inside the handler: what it wrote so far goes into the file first.
     modMain::dbConnection.saveToFile();
+    const ChildForm::BoxScope scope(parent);
     QMessageBox box(iconFor(style), caption, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("msgBox"));
     box.exec();
@@ -69,6 +71,5 @@ void MessageBox::showRuntimeError(QWidget* parent, const RuntimeError& error)
 
 void MessageBox::showUnexpected(QWidget* parent, const std::exception& error)
 {
-    show(parent, QStringLiteral("Run-time error:\n\n%1").arg(QString::fromLocal8Bit(error.what())),
-         MsgStyle::Critical);
+    show(parent, QStringLiteral("Run-time error:\n\n%1").arg(QString::fromLocal8Bit(error.what())), MsgStyle::Critical);
 }
