@@ -8,9 +8,11 @@
 #include "options/frmOptions.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPluginLoader>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,6 +110,32 @@ private slots:
         QCOMPARE(process.state(), QProcess::Running);
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
+    }
+
+    // A Qt plugin put into the program's folder never runs; the plant itself
+    // works, as loading it here shows.
+    void plantedPluginNeverLoads()
+    {
+        QTemporaryDir dir;
+        installProgram(dir);
+        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath(QStringLiteral("Tessaly.mdb"))));
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("iconengines")));
+        const QString plugin = dir.filePath(QStringLiteral("iconengines/libplanted.so"));
+        QVERIFY(QFile::copy(QStringLiteral(PLANTED_PLUGIN), plugin));
+        const QString marker = dir.filePath(QStringLiteral("planted-plugin-ran"));
+        qputenv("QUANTARO_PLANTED_MARKER", QFile::encodeName(marker));
+
+        QProcess process;
+        startProgram(process, dir);
+        QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QVERIFY2(!QFile::exists(marker), "the plugin in the program's folder was loaded");
+
+        QPluginLoader loader(plugin);
+        QVERIFY2(loader.load(), qPrintable(loader.errorString()));
+        QVERIFY(QFile::exists(marker));
+        qunsetenv("QUANTARO_PLANTED_MARKER");
     }
 
     void menuBarAsDesigned()

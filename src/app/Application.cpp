@@ -4,6 +4,8 @@
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 
+#include <QLibraryInfo>
+
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
     // The per-user data folder is named after the program alone, as on any
@@ -11,6 +13,11 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QStringLiteral("quantaro"));
     setApplicationDisplayName(QStringLiteral("Quantaro"));
     setApplicationVersion(QStringLiteral("1.0"));
+    // Qt also looks for plugins in the program's own folder; a library put
+    // there would run inside the program. Plugins come from Qt's installed
+    // plugin folder alone. Those loaded while the application object was made
+    // are picked by name, and Qt's own come first.
+    setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
