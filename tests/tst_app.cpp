@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPluginLoader>
@@ -17,8 +18,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
+
+#include <unistd.h>
 
 // Start-up, the main window's menus and the About box.
 class TestApp : public QObject
@@ -39,13 +44,53 @@ private:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    static void startProgram(QProcess& process, const QTemporaryDir& dir)
+    // Starts the copy. As another user, it is run without the rights of the
+    // test's own user; the superuser, whom no file refuses, then runs it as nobody.
+    static void startProgram(QProcess& process, const QTemporaryDir& dir, bool asAnotherUser = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process.setProcessEnvironment(env);
-        process.start(dir.filePath(QStringLiteral("quantaro")), {});
+        const QString program = dir.filePath(QStringLiteral("quantaro"));
+        if (asAnotherUser && ::geteuid() == 0) {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                  QFile::ReadOther | QFile::ExeOther);
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
+                                               QFile::ExeOther);
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+            process.setProcessEnvironment(env);
+            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                                      QStringLiteral("--clear-groups"), program});
+        } else {
+            process.start(program, {});
+        }
         QVERIFY(process.waitForStarted(10000));
+    }
+
+    static void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes), bytes.size());
+    }
+
+    // The bytes of a file, read with the test's own rights; empty for none.
+    static QByteArray readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static void dropTable(const QString& path, const QString& table)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drop"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("drop table ") + table));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("drop"));
     }
 
     static QStringList actionTexts(const QList<QAction*>& actions)
@@ -67,36 +112,73 @@ private slots:
 
     void cleanup() { MessageBox::takeRecords(); }
 
+    // Each way the catalogue can be unusable at start-up is reported in the
+    // designed form, number and description, and the description says which
+    // file, in which folder, and why.
     void failedStartEndsWithAReport_data()
     {
-        QTest::addColumn<QByteArray>("catalogue");
-        QTest::addColumn<QString>("reported");
-        QTest::newRow("missing") << QByteArray() << QStringLiteral("Could not find file");
-        QTest::newRow("damaged") << QByteArray("\x01\x02 not a database ").repeated(300)
-                                 << QStringLiteral("file is not a database");
+        QTest::addColumn<QString>("catalogue");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing") << "missing"
+                                 << "is missing from the folder";
+        QTest::newRow("text file") << "text"
+                                   << "is not a Quantaro catalogue";
+        QTest::newRow("other database") << "other database"
+                                        << "is not a Quantaro catalogue";
+        QTest::newRow("folder") << "folder"
+                                << "is a folder or device, not its catalogue file";
+        QTest::newRow("unreadable") << "unreadable"
+                                    << "you have no permission to read its catalogue";
+        QTest::newRow("damaged") << "damaged"
+                                 << "is damaged and cannot be read";
     }
 
     void failedStartEndsWithAReport()
     {
-        QFETCH(QByteArray, catalogue);
-        QFETCH(QString, reported);
+        QFETCH(QString, catalogue);
+        QFETCH(QString, why);
         QTemporaryDir dir;
         installProgram(dir);
         const QString path = dir.filePath(QStringLiteral("Tessaly.mdb"));
-        if (!catalogue.isEmpty()) {
+        if (catalogue == QLatin1String("text")) {
+            writeFile(path, QByteArray("\x01\x02 not a database ").repeated(300));
+        } else if (catalogue == QLatin1String("other database")) {
+            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            dropTable(path, QStringLiteral("tbUnits"));
+        } else if (catalogue == QLatin1String("folder")) {
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Tessaly.mdb")));
+        } else if (catalogue == QLatin1String("unreadable")) {
+            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        } else if (catalogue == QLatin1String("damaged")) {
+            // The header stays whole, the table of contents after it does not:
+            // the file opens, and reading what it holds fails.
+            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
             QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(catalogue);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(100));
+            file.write(QByteArray(4096 - 100, '\xff'));
         }
+        const QByteArray before = readFile(path);
         QProcess process;
-        startProgram(process, dir);
+        startProgram(process, dir, catalogue == QLatin1String("unreadable"));
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QVERIFY(process.exitCode() != 0);
         const QString report = QString::fromLocal8Bit(process.readAllStandardError());
-        QVERIFY2(report.contains(QStringLiteral("Run-time error '")), qPrintable(report));
-        QVERIFY2(report.contains(reported), qPrintable(report));
-        QCOMPARE(QFile::exists(path), !catalogue.isEmpty());
+        QVERIFY2(report.contains(QStringLiteral("Run-time error '-2147467259':\n\nQuantaro cannot start:")),
+                 qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("\"Tessaly.mdb\"")), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(dir.path()))),
+                 qPrintable(report));
+        QVERIFY2(report.contains(why), qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("then start Quantaro again")), qPrintable(report));
+        QVERIFY2(!report.contains(QStringLiteral("Jet")), qPrintable(report));
+        // Nothing is made or changed where the catalogue belongs.
+        QCOMPARE(QFileInfo(path).exists(), catalogue != QLatin1String("missing"));
+        QCOMPARE(readFile(path), before);
     }
 
     void normalStartRunsUntilClosed()

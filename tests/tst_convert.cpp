@@ -512,17 +512,39 @@ private slots:
         QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
+    // An error no check foresees keeps its number, and its description says
+    // what the user did, or which unit and field of the catalogue is wrong,
+    // and what to do.
     void untrappedErrors_data()
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<bool>("sourceList");
         QTest::addColumn<QString>("unit");
         QTest::addColumn<int>("error");
-        QTest::newRow("edited property text") << "edit property" << false << "Big" << 381;
-        QTest::newRow("zero source factor") << "" << true << "Zero" << int(ErrorNumber::DivisionByZero);
-        QTest::newRow("vanished unit") << "delete Big" << false << "Big" << int(ErrorNumber::NoCurrentRecord);
-        QTest::newRow("value beyond single") << "value 1E39" << false << "Big" << int(ErrorNumber::Overflow);
-        QTest::newRow("result beyond single") << "value 3E38" << false << "Big" << int(ErrorNumber::Overflow);
+        QTest::addColumn<QString>("says");
+        const QString otherUnit = QStringLiteral(" Choose another unit, or hide this one under Tools > Options.");
+        QTest::newRow("edited property text")
+            << "edit property" << false << "Big" << 381
+            << "The property box shows \"Lengths\", which is no property of its list, so Quantaro does not know "
+               "what to convert. Pick a property from the list, then select the units again.";
+        QTest::newRow("zero source factor")
+            << "" << true << "Zero" << int(ErrorNumber::DivisionByZero)
+            << "The factor of the unit \"Zero\" in the catalogue is 0. Nothing can be converted from it." + otherUnit;
+        QTest::newRow("empty factor") << "factor null" << false << "Big" << int(ErrorNumber::InvalidUseOfNull)
+                                      << "The factor of the unit \"Big\" in the catalogue is empty." + otherUnit;
+        QTest::newRow("factor not a number")
+            << "factor 'ten'" << false << "Big" << int(ErrorNumber::TypeMismatch)
+            << "The factor of the unit \"Big\" in the catalogue holds \"ten\", which is not a number." + otherUnit;
+        QTest::newRow("vanished unit") << "delete Big" << false << "Big" << int(ErrorNumber::NoCurrentRecord)
+                                       << "The unit with UID 13 is no longer in the catalogue. Pick the property "
+                                          "again to list its units as they are now.";
+        QTest::newRow("value beyond single") << "value 1E39" << false << "Big" << int(ErrorNumber::Overflow)
+                                             << "The value \"1E39\" is too large: Quantaro converts numbers up to "
+                                                "about 3.4E+38. Type a smaller value, then select a unit again.";
+        QTest::newRow("result beyond single")
+            << "value 3E38" << false << "Big" << int(ErrorNumber::Overflow)
+            << "The result of converting 3E+38 from \"A\" to \"Big\" is too large to show: Quantaro converts "
+               "numbers up to about 3.4E+38. Convert a smaller value, or to a larger unit.";
     }
 
     void untrappedErrors()
@@ -531,6 +553,7 @@ private slots:
         QFETCH(bool, sourceList);
         QFETCH(QString, unit);
         QFETCH(int, error);
+        QFETCH(QString, says);
         TestDatabase db;
         addLength(db);
         db.openShared();
@@ -542,12 +565,15 @@ private slots:
             QTest::keyClicks(c.combo()->lineEdit(), "s");
         else if (fault == "delete Big")
             db.exec("delete from tbUnits where uname = 'Big'");
+        else if (fault.startsWith("factor "))
+            db.exec("update tbUnits set factor = " + fault.mid(7) + " where uname = 'Big'");
         else if (fault.startsWith("value "))
             c.type(fault.mid(6));
         c.click(sourceList ? c.from() : c.to(), unit);
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);
         QVERIFY2(isRuntimeError(boxes[0], error), qPrintable(boxes[0].text));
+        QCOMPARE(boxes[0].text.section(QStringLiteral("\n\n"), 1), says);
         QCOMPARE(c.output()->text(), QString("2"));
     }
 

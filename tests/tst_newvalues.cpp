@@ -323,6 +323,32 @@ private slots:
             QVERIFY2(w.get<QWidget>(shown)->isVisible(), shown);
     }
 
+    // A base unit whose factor the catalogue holds as nothing usable is named,
+    // with what to do, and nothing is stored.
+    void unusableBaseFactorIsExplained()
+    {
+        TestDatabase db;
+        seed(db);
+        Window w;
+        w.open();
+        w.unitMode();
+        Window::choose(w.cbProperty(), QStringLiteral("Length"));
+        db.exec(QStringLiteral("update tbUnits set factor = 'lots' where uname = 'Centimetre'"));
+        const auto before = catalogue(db);
+        w.txtValue()->setText(QStringLiteral("Inch"));
+        Window::choose(w.cbUnit(), QStringLiteral("Centimetre"));
+        w.txtUnitValue()->setText(QStringLiteral("2.54"));
+        w.add();
+        const auto boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes.first().style, MsgStyle::Critical);
+        QCOMPARE(boxes.first().text, QStringLiteral("The new values could not be stored; nothing was changed.\n\n"
+                                                    "The factor of the base unit \"Centimetre\" in the catalogue "
+                                                    "holds \"lots\", which is not a number. Pick another base unit, "
+                                                    "or hide this one under Tools > Options."));
+        QCOMPARE(catalogue(db), before);
+    }
+
     void unitModePromptsBeforeReadingTheList()
     {
         TestDatabase db;
@@ -334,7 +360,11 @@ private slots:
         const auto boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 2);
         QCOMPARE(boxes.at(0).style, MsgStyle::Information);
-        QCOMPARE(boxes.at(1).text, QStringLiteral("Run-time error '13':\n\nType mismatch"));
+        QCOMPARE(boxes.at(1).text, QStringLiteral("Run-time error '13':\n\nThe identifier of the property \"Broken\" "
+                                                  "in the catalogue holds \"x1\", which is not a number. The rows "
+                                                  "before it are listed, the rows after it are not. Restore the "
+                                                  "catalogue from your backup, or correct that row of the table "
+                                                  "tbProperty with a database tool."));
         QCOMPARE(w.cbProperty()->currentText(), QStringLiteral("Select a Property"));
         QCOMPARE(w.cbUnit()->currentText(), QStringLiteral("Select Base Unit"));
     }

@@ -1,6 +1,7 @@
 #include "ConversionEngine.h"
 
 #include "NumberText.h"
+#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -51,12 +52,33 @@ double convertScale(Scale from, Scale to, double x)
     return x;
 }
 
-float readFactor(qint32 uid)
+struct UnitFactor
+{
+    QString name;
+    float factor;
+};
+
+const QString UnitRemedy = QStringLiteral("Choose another unit, or hide this one under Tools > Options.");
+
+UnitFactor readFactor(qint32 uid)
 {
     modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)});
-    const float factor = Variant::toSingle(modMain::dbRecordset.Fields(2).Value());
-    modMain::dbRecordset.Close();
-    return factor;
+    Recordset& rows = modMain::dbRecordset;
+    if (rows.isOpen() && rows.Eof())
+        throw RuntimeError(ErrorNumber::NoCurrentRecord,
+                           QStringLiteral("The unit with UID %1 is no longer in the catalogue. Pick the property "
+                                          "again to list its units as they are now.")
+                               .arg(uid));
+    const QString name = Variant::toText(rows.Fields(1).Value());
+    const QVariant stored = rows.Fields(2).Value();
+    try {
+        const UnitFactor unit{name, Variant::toSingle(stored)};
+        rows.Close();
+        return unit;
+    } catch (const RuntimeError& error) {
+        throw PlainErrors::fieldError(error, QStringLiteral("The factor of the unit \"%1\"").arg(name), stored,
+                                      UnitRemedy);
+    }
 }
 
 } // namespace
@@ -87,13 +109,25 @@ float RoundToSixPlaces(float value)
 
 float ConvertByFactor(float value, qint32 fromUID, qint32 toUID)
 {
-    const float a = readFactor(fromUID);
-    const float b = readFactor(toUID);
-    if (a == 0.0f)
-        throw RuntimeError(ErrorNumber::DivisionByZero, QStringLiteral("Division by zero"));
+    const UnitFactor from = readFactor(fromUID);
+    const UnitFactor to = readFactor(toUID);
+    if (from.factor == 0.0f)
+        throw PlainErrors::fieldError(RuntimeError(ErrorNumber::DivisionByZero, QStringLiteral("Division by zero")),
+                                      QStringLiteral("The factor of the unit \"%1\"").arg(from.name), 0,
+                                      QStringLiteral("Nothing can be converted from it. ") + UnitRemedy);
+    const float a = from.factor;
+    const float b = to.factor;
     // The product of two singles is exact in double precision.
     const double q = (static_cast<double>(b) * static_cast<double>(value)) / static_cast<double>(a);
-    return RoundToSixPlaces(Variant::narrowToSingle(q));
+    try {
+        return RoundToSixPlaces(Variant::narrowToSingle(q));
+    } catch (const RuntimeError& error) {
+        throw RuntimeError(error.number(),
+                           QStringLiteral("The result of converting %1 from \"%2\" to \"%3\" is too large to show: "
+                                          "Quantaro converts numbers up to about 3.4E+38. Convert a smaller value, "
+                                          "or to a larger unit.")
+                               .arg(NumberText::formatSingle(value), from.name, to.name));
+    }
 }
 
 std::optional<QString> ConvertTemperature(const QString& fromScale, const QString& toScale, const QString& inputText)

@@ -7,6 +7,7 @@
 #include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 #include "app/SortedLists.h"
+#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -178,8 +179,10 @@ void frmUnitConv::fillProperties()
     // The combo takes the rows in one go, also those read before a failing row.
     const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
     while (!rows.Eof()) {
-        if (isVisibleRow(2))
-            properties.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
+        if (isVisibleRow(2)) {
+            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, QStringLiteral("tbProperty"));
+            properties.add(row.name, row.id);
+        }
         rows.MoveNext();
     }
 }
@@ -238,7 +241,10 @@ qint32 frmUnitConv::selectedPropertyId() const
     const int index = cbProperty->currentIndex();
     if (index < 0 || cbProperty->itemText(index) != cbProperty->currentText())
         throw RuntimeError(InvalidPropertyArrayIndex,
-                           QStringLiteral("Invalid property array index: no property is selected"));
+                           QStringLiteral("The property box shows \"%1\", which is no property of its list, so "
+                                          "Quantaro does not know what to convert. Pick a property from the list, "
+                                          "then select the units again.")
+                               .arg(cbProperty->currentText()));
     return SortedLists::itemData(cbProperty, index);
 }
 
@@ -322,6 +328,7 @@ void frmUnitConv::ConvertValue()
     if (!inputsReady())
         return;
     const qint32 propId = selectedPropertyId();
+    const float value = typedValue();
     const int from = lstUnitFrm->selectedRow();
     const int to = lstUnitTo->selectedRow();
     if (IsTemperatureProperty(propId)) {
@@ -330,8 +337,19 @@ void frmUnitConv::ConvertValue()
             txtOutput->setText(*text);
         return;
     }
-    const float value = NumberText::parseSingle(txtInput->text());
     txtOutput->setText(NumberText::formatSingle(ConvertByFactor(value, units->itemData(from), units->itemData(to))));
+}
+
+float frmUnitConv::typedValue() const
+{
+    try {
+        return NumberText::parseSingle(txtInput->text());
+    } catch (const RuntimeError& error) {
+        throw RuntimeError(error.number(),
+                           QStringLiteral("The value \"%1\" is too large: Quantaro converts numbers up to about "
+                                          "3.4E+38. Type a smaller value, then select a unit again.")
+                               .arg(txtInput->text().trimmed()));
+    }
 }
 
 void frmUnitConv::cmdSwap_Click()

@@ -1,5 +1,6 @@
 #include "modMain.h"
 
+#include "PlainErrors.h"
 #include "RuntimeError.h"
 
 #include <QFile>
@@ -10,7 +11,10 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <cerrno>
+
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,8 +30,8 @@ const QStringList& catalogueTables()
 bool isConstraintViolation(const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
-    return code == QLatin1String("19") || code == QLatin1String("2067") || code == QLatin1String("1555")
-           || error.databaseText().contains(QLatin1String("constraint failed"), Qt::CaseInsensitive);
+    return code == QLatin1String("19") || code == QLatin1String("2067") || code == QLatin1String("1555") ||
+           error.databaseText().contains(QLatin1String("constraint failed"), Qt::CaseInsensitive);
 }
 
 RuntimeError engineError(const QSqlError& error)
@@ -100,8 +104,8 @@ bool splitSelectAll(const QString& sql, QString& table, QString& rest)
 {
     const QStringView text(sql);
     qsizetype pos = skipSpaces(text, 0);
-    if (!readWord(text, pos, QLatin1String("select")) || !readWord(text, pos, QLatin1String("*"))
-        || !readWord(text, pos, QLatin1String("from")))
+    if (!readWord(text, pos, QLatin1String("select")) || !readWord(text, pos, QLatin1String("*")) ||
+        !readWord(text, pos, QLatin1String("from")))
         return false;
     const qsizetype start = pos;
     while (pos < text.size() && isIdentifierChar(text.at(pos), pos == start))
@@ -119,22 +123,29 @@ bool splitSelectAll(const QString& sql, QString& table, QString& rest)
 
 void Connection::Open()
 {
+    using PlainErrors::StartupFault;
     Close();
     const QFileInfo file(ConnectionString);
+    const QString path = file.absoluteFilePath();
+    if (!file.exists())
+        throw PlainErrors::startupError(StartupFault::Missing, path);
     if (!file.isFile())
-        throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("Could not find file '%1'.").arg(ConnectionString));
+        throw PlainErrors::startupError(StartupFault::NotAFile, path);
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0 && errno == EACCES)
+        throw PlainErrors::startupError(StartupFault::NoPermission, path);
 
     static int serial = 0;
     m_name = QStringLiteral("quantaro-%1").arg(++serial);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     // mode=rw opens an existing file only: a missing catalogue is an error, never a new empty file.
-    db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded)
-                       + QStringLiteral("?mode=rw"));
+    db.setDatabaseName(QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
     if (!db.open()) {
         const QSqlError error = db.lastError();
+        db = QSqlDatabase();
         Close();
-        raise(error);
+        throw PlainErrors::startupError(PlainErrors::faultOf(error), path, error.databaseText());
     }
 
     // SQLite reads the file lazily; look at it now so that a damaged file or a
@@ -143,8 +154,9 @@ void Connection::Open()
     if (!query.exec(QStringLiteral("select name from sqlite_master where type = 'table'"))) {
         const QSqlError error = query.lastError();
         query = QSqlQuery();
+        db = QSqlDatabase();
         Close();
-        raise(error);
+        throw PlainErrors::startupError(PlainErrors::faultOf(error), path, error.databaseText());
     }
     QStringList present;
     while (query.next())
@@ -153,13 +165,11 @@ void Connection::Open()
     for (const QString& table : catalogueTables()) {
         if (!present.contains(table, Qt::CaseInsensitive)) {
             Close();
-            throw RuntimeError(ErrorNumber::ProviderError,
-                               QStringLiteral("The Microsoft Jet database engine cannot find the input table or query "
-                                              "'%1'. The file '%2' is not a Quantaro catalogue.")
-                                   .arg(table, ConnectionString));
+            throw PlainErrors::startupError(StartupFault::NotACatalogue, path,
+                                            QStringLiteral("it has no table %1").arg(table));
         }
     }
-    m_path = file.absoluteFilePath();
+    m_path = path;
     fileIdentity(m_path, m_device, m_inode);
     useWriteAheadLog(db);
 }
@@ -173,8 +183,8 @@ void Connection::Open()
 void Connection::useWriteAheadLog(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    if (query.exec(QStringLiteral("pragma journal_mode = wal")) && query.next()
-        && query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+    if (query.exec(QStringLiteral("pragma journal_mode = wal")) && query.next() &&
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
         query.exec(QStringLiteral("pragma synchronous = normal"));
 }
 
@@ -210,7 +220,8 @@ bool Connection::isOpen() const
 QSqlDatabase Connection::database() const
 {
     if (m_name.isEmpty())
-        throw RuntimeError(ErrorNumber::ObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+        throw RuntimeError(ErrorNumber::ObjectClosed,
+                           QStringLiteral("Operation is not allowed when the object is closed."));
     return QSqlDatabase::database(m_name, false);
 }
 
@@ -240,9 +251,9 @@ void Connection::requireSameFile() const
     quint64 inode = 0;
     if (fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode)
         return;
-    throw RuntimeError(ErrorNumber::ProviderError,
-                       QStringLiteral("The catalogue file '%1' has been deleted or replaced since Quantaro opened it.")
-                           .arg(m_path));
+    throw RuntimeError(
+        ErrorNumber::ProviderError,
+        QStringLiteral("The catalogue file '%1' has been deleted or replaced since Quantaro opened it.").arg(m_path));
 }
 
 void Connection::BeginTrans()
@@ -284,7 +295,8 @@ void Field::setValue(const QVariant& value)
 void Recordset::Open(const QString& sql, const QVariantList& params, Connection* connection)
 {
     if (m_open)
-        throw RuntimeError(ErrorNumber::ObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+        throw RuntimeError(ErrorNumber::ObjectOpen,
+                           QStringLiteral("Operation is not allowed when the object is open."));
     if (connection)
         m_connection = connection;
     if (!m_connection)
@@ -525,8 +537,8 @@ void Recordset::updateCurrent()
     if (assignments.isEmpty())
         return;
     m_connection->requireSameFile();
-    QSqlQuery& query = m_connection->prepared(
-        QStringLiteral("update %1 set %2 where rowid = ?").arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+    QSqlQuery& query = m_connection->prepared(QStringLiteral("update %1 set %2 where rowid = ?")
+                                                  .arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
     const auto done = qScopeGuard([&query] { query.finish(); });
     for (int i = 0; i < values.size(); ++i)
         query.bindValue(i, values.at(i));

@@ -1,5 +1,6 @@
 #include "AddValues.h"
 
+#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -80,7 +81,11 @@ QString nextFreeId(const QString& clockId, const QString& table, const QString& 
     Recordset free;
     free.Open(sql, {clockId.toLongLong()}, &modMain::dbConnection);
     if (free.Eof())
-        throw RuntimeError(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+        throw RuntimeError(ErrorNumber::Overflow,
+                           QStringLiteral("No identifier is left for the new row of %1: every number from %2 up to "
+                                          "2147483647 is taken. Add it at another time of day, when the clock gives "
+                                          "another first number.")
+                               .arg(table, clockId));
     return QString::number(free.Fields(0).Value().toLongLong());
 }
 
@@ -162,7 +167,19 @@ double unitFactor(qint32 uid)
 {
     Recordset unit;
     unit.Open(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)}, &modMain::dbConnection);
-    return Variant::toDouble(unit.Fields(2).Value());
+    if (unit.Eof())
+        throw RuntimeError(ErrorNumber::NoCurrentRecord,
+                           QStringLiteral("The base unit with UID %1 is no longer in the catalogue. Pick the property "
+                                          "again to list its units as they are now.")
+                               .arg(uid));
+    const QVariant stored = unit.Fields(2).Value();
+    try {
+        return Variant::toDouble(stored);
+    } catch (const RuntimeError& error) {
+        throw PlainErrors::fieldError(
+            error, QStringLiteral("The factor of the base unit \"%1\"").arg(unit.Fields(1).Value().toString()), stored,
+            QStringLiteral("Pick another base unit, or hide this one under Tools > Options."));
+    }
 }
 
 AddedProperty addProperty(const QString& name, const QString& baseUnit)

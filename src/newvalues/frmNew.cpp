@@ -7,6 +7,7 @@
 #include "app/SortedLists.h"
 #include "convert/ConversionEngine.h"
 #include "convert/NumberText.h"
+#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -236,8 +237,10 @@ void frmNew::fillPropertyList()
     SortedLists::Batch properties;
     // The combo takes the rows in one go, also those read before a failing row.
     const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-        properties.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, QStringLiteral("tbProperty"));
+        properties.add(row.name, row.id);
+    }
 }
 
 void frmNew::showPropertyMode()

@@ -5,6 +5,7 @@
 #include "app/ShowHelpTopic.h"
 #include "app/SortedLists.h"
 #include "convert/ConversionEngine.h"
+#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
@@ -224,8 +225,8 @@ void frmOptions::rbutUnit_Click()
             const auto listReadRows = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
             while (!rs.Eof()) {
                 if (flagIs(rs.Fields(PropertyFlagColumn).Value(), Visible)) {
-                    const QString name = Variant::toText(rs.Fields(1).Value());
-                    properties.add(name, Variant::toInt32(rs.Fields(0).Value()));
+                    const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rs, QStringLiteral("tbProperty"));
+                    properties.add(row.name, row.id);
                 }
                 rs.MoveNext();
             }
@@ -260,8 +261,9 @@ void frmOptions::fillListsFromRecordset(int flagColumn)
         const QVariant flag = rs.Fields(flagColumn).Value();
         SortedLists::Batch* entries = flagIs(flag, Visible) ? &visible : flagIs(flag, Hidden) ? &hidden : nullptr;
         if (entries) {
-            const QString name = Variant::toText(rs.Fields(1).Value());
-            entries->add(name, Variant::toInt32(rs.Fields(0).Value()));
+            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(
+                rs, flagColumn == PropertyFlagColumn ? QStringLiteral("tbProperty") : QStringLiteral("tbUnits"));
+            entries->add(row.name, row.id);
         }
         rs.MoveNext();
     }

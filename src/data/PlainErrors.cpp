@@ -1,0 +1,168 @@
+#include "PlainErrors.h"
+
+#include "Variant.h"
+#include "modMain.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlError>
+
+namespace PlainErrors {
+
+namespace {
+
+// SQLite's primary result codes, as the engine reports them at opening.
+enum SqliteCode {
+    Perm = 3,
+    Busy = 5,
+    Locked = 6,
+    IoErr = 10,
+    Corrupt = 11,
+    Auth = 23,
+    NotADb = 26,
+};
+
+QString startupProblem(StartupFault fault, const QString& name, const QString& folder)
+{
+    switch (fault) {
+    case StartupFault::Missing:
+        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\", is missing from the folder "
+                              "\"%2\".\n\nQuantaro keeps every property and unit in that file, beside the program. "
+                              "Put the file back there (from your backup, or by installing Quantaro again), then "
+                              "start Quantaro again.")
+            .arg(name, folder);
+    case StartupFault::NotAFile:
+        return QStringLiteral("Quantaro cannot start: in the folder \"%2\", \"%1\" is a folder or device, not its "
+                              "catalogue file.\n\nRename or remove it, put the catalogue file \"%1\" there (from "
+                              "your backup, or by installing Quantaro again), then start Quantaro again.")
+            .arg(name, folder);
+    case StartupFault::NoPermission:
+        return QStringLiteral("Quantaro cannot start: you have no permission to read its catalogue, the file \"%1\" "
+                              "in the folder \"%2\".\n\nAsk the owner of the file or your administrator to let you "
+                              "read and write it, then start Quantaro again.")
+            .arg(name, folder);
+    case StartupFault::NotACatalogue:
+        return QStringLiteral("Quantaro cannot start: the file \"%1\" in the folder \"%2\" is not a Quantaro "
+                              "catalogue.\n\nAnother file has taken the catalogue's name. Put the real catalogue "
+                              "back (from your backup, or by installing Quantaro again), then start Quantaro again.")
+            .arg(name, folder);
+    case StartupFault::Damaged:
+        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", is "
+                              "damaged and cannot be read.\n\nRestore the file from your backup, then start Quantaro "
+                              "again. Installing Quantaro again gives a fresh catalogue, without the properties and "
+                              "units you added.")
+            .arg(name, folder);
+    case StartupFault::InUse:
+        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", is locked "
+                              "by another program.\n\nClose the other program, or wait until it is done, then start "
+                              "Quantaro again.")
+            .arg(name, folder);
+    case StartupFault::Unusable:
+        break;
+    }
+    return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", could not be "
+                          "opened.\n\nCheck that the folder and the file may be read and written, then start "
+                          "Quantaro again.")
+        .arg(name, folder);
+}
+
+QString quotedValue(const QVariant& value)
+{
+    return QLatin1Char('"') + value.toString() + QLatin1Char('"');
+}
+
+// The row a user can find: by its name, or by its identifier when the name is what is wrong.
+QString rowSubject(Recordset& rows, const QString& table, bool nameBroken)
+{
+    const bool property = table.compare(QLatin1String("tbProperty"), Qt::CaseInsensitive) == 0;
+    const QString kind = property ? QStringLiteral("property") : QStringLiteral("unit");
+    const QString idColumn = property ? QStringLiteral("PropID") : QStringLiteral("UID");
+    const QVariant name = rows.Fields(1).Value();
+    if (!nameBroken)
+        return QStringLiteral("the %1 %2").arg(kind, quotedValue(name));
+    return QStringLiteral("the %1 with %2 %3").arg(kind, idColumn, quotedValue(rows.Fields(0).Value()));
+}
+
+} // namespace
+
+StartupFault faultOf(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    if (!ok)
+        return StartupFault::Unusable;
+    switch (code) {
+    case NotADb:
+        return StartupFault::NotACatalogue;
+    case Corrupt:
+    case IoErr:
+        return StartupFault::Damaged;
+    case Perm:
+    case Auth:
+        return StartupFault::NoPermission;
+    case Busy:
+    case Locked:
+        return StartupFault::InUse;
+    default:
+        return StartupFault::Unusable;
+    }
+}
+
+QString startupDescription(StartupFault fault, const QString& path, const QString& detail)
+{
+    const QFileInfo file(path);
+    QString text = startupProblem(fault, file.fileName(), QDir::toNativeSeparators(file.absolutePath()));
+    if (!detail.isEmpty())
+        text += QStringLiteral("\n\n(Found: %1.)").arg(detail);
+    return text;
+}
+
+RuntimeError startupError(StartupFault fault, const QString& path, const QString& detail)
+{
+    return RuntimeError(ErrorNumber::ProviderError, startupDescription(fault, path, detail));
+}
+
+QString valueProblem(const RuntimeError& error, const QVariant& value)
+{
+    switch (error.number()) {
+    case ErrorNumber::InvalidUseOfNull:
+        return QStringLiteral("is empty");
+    case ErrorNumber::TypeMismatch:
+        return QStringLiteral("holds %1, which is not a number").arg(quotedValue(value));
+    case ErrorNumber::Overflow:
+        return QStringLiteral("holds %1, which is too large").arg(quotedValue(value));
+    case ErrorNumber::DivisionByZero:
+        return QStringLiteral("is 0");
+    default:
+        return QStringLiteral("cannot be read (%1)").arg(error.description());
+    }
+}
+
+RuntimeError fieldError(const RuntimeError& error, const QString& subject, const QVariant& value, const QString& remedy)
+{
+    return RuntimeError(error.number(),
+                        QStringLiteral("%1 in the catalogue %2. %3").arg(subject, valueProblem(error, value), remedy));
+}
+
+NamedRow readNamedRow(Recordset& rows, const QString& table)
+{
+    const auto readOrExplain = [&](int column, const QString& field, auto read) {
+        const QVariant value = rows.Fields(column).Value();
+        try {
+            return read(value);
+        } catch (const RuntimeError& error) {
+            const QString subject = QStringLiteral("The %1 of %2").arg(field, rowSubject(rows, table, column == 1));
+            throw fieldError(error, subject, value,
+                             QStringLiteral("The rows before it are listed, the rows after it are not. Restore the "
+                                            "catalogue from your backup, or correct that row of the table %1 with a "
+                                            "database tool.")
+                                 .arg(table));
+        }
+    };
+    const QString name = readOrExplain(1, QStringLiteral("name"), [](const QVariant& v) { return Variant::toText(v); });
+    const qint32 id =
+        readOrExplain(0, QStringLiteral("identifier"), [](const QVariant& v) { return Variant::toInt32(v); });
+    return {name, id};
+}
+
+} // namespace PlainErrors
