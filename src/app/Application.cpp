@@ -4,7 +4,21 @@
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
+
+namespace {
+
+// The pictures installed in the icon theme, built in so that a copy that is not installed shows them too.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/images/quantaro-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -12,6 +26,9 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     // Linux desktop: ~/.local/share/quantaro.
     setApplicationName(QStringLiteral("quantaro"));
     setApplicationDisplayName(QStringLiteral("Quantaro"));
+    // The menu entry quantaro.desktop, and the icon it shows.
+    setDesktopFileName(QStringLiteral("quantaro"));
+    setWindowIcon(programIcon());
     setApplicationVersion(QStringLiteral("1.0"));
     // Qt also looks for plugins in the program's own folder; a library put
     // there would run inside the program. Plugins come from Qt's installed
