@@ -676,6 +676,7 @@ private slots:
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QString("There Was An Error Opening the Help File."));
+        QVERIFY2(boxes[0].detail.contains("libchm1"), qPrintable(boxes[0].detail));
         QCOMPARE(boxes[0].style, MsgStyle::Critical);
     }
 

@@ -408,6 +408,7 @@ private slots:
         MessageBox::setIntercepting(false);
         ChmFile::setLibraryName(MissingLibrary);
         QString shownText;
+        QString shownDetail;
         QString shownTitle;
         QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
         QTimer::singleShot(0, this, [&] {
@@ -415,6 +416,7 @@ private slots:
             if (!box)
                 return;
             shownText = box->text();
+            shownDetail = box->informativeText();
             shownTitle = box->windowTitle();
             shownIcon = box->icon();
             box->button(QMessageBox::Ok)->click();
@@ -423,6 +425,9 @@ private slots:
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
 
         QCOMPARE(shownText, OpeningFailure);
+        // The second line names what is missing and the package that brings it.
+        QVERIFY2(shownDetail.contains("libchm.so.1") && shownDetail.contains("apt-get install libchm1"),
+                 qPrintable(shownDetail));
         QCOMPARE(shownTitle, QString("Quantaro - Veltrin Tech"));
         QCOMPARE(shownIcon, QMessageBox::Critical);
         QVERIFY(!QApplication::activeModalWidget());

@@ -29,9 +29,15 @@ QMessageBox::Icon iconFor(int style)
 
 void MessageBox::show(QWidget* parent, const QString& text, int style, const QString& title)
 {
+    showWithDetail(parent, text, QString(), style, title);
+}
+
+void MessageBox::showWithDetail(QWidget* parent, const QString& text, const QString& detail, int style,
+                                const QString& title)
+{
     const QString caption = title.isEmpty() ? AppTitle : title;
     if (g_intercepting) {
-        g_records.append({text, caption, style});
+        g_records.append({text, caption, style, detail});
         return;
     }
     // The box waits for the user inside the handler: what it wrote so far goes into the file first.
@@ -39,6 +45,7 @@ void MessageBox::show(QWidget* parent, const QString& text, int style, const QSt
     const ChildForm::BoxScope scope(parent);
     QMessageBox box(iconFor(style), caption, text, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("msgBox"));
+    box.setInformativeText(detail);
     box.exec();
 }
 

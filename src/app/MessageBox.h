@@ -32,11 +32,15 @@ public:
         QString text;
         QString title;
         int style;
+        QString detail;
     };
 
     // Shows a modal box with an OK button; an empty title means AppTitle.
     static void show(QWidget* parent, const QString& text, int style = MsgStyle::OkOnly,
                      const QString& title = QString());
+    // The same, with `detail` in a second line below the text.
+    static void showWithDetail(QWidget* parent, const QString& text, const QString& detail, int style,
+                               const QString& title);
 
     // While intercepting, boxes are recorded and answered OK without showing.
     static void setIntercepting(bool on);

@@ -11,6 +11,11 @@
 
 namespace {
 
+// chmlib is loaded at run time, so nothing but this line tells the user which package it comes in.
+const QString MissingHelpLibrary =
+    QStringLiteral("The help library chmlib (libchm.so.1) is not installed. Install the package libchm1, "
+                   "for example with: sudo apt-get install libchm1");
+
 QString& helpDirectorySetting()
 {
     static QString directory;
@@ -62,7 +67,7 @@ void openTopic(QWidget* owner, const QString& anchor, const QString& failureMess
     const HelpTopic topic = splitLocation(helpDirectory() + QLatin1String("/TSHelp.chm::") + anchor);
     auto archive = std::make_unique<ChmFile>(topic.archive);
     if (archive->status() == ChmFile::Status::LibraryUnavailable) {
-        MessageBox::show(owner, failureMessage, MsgStyle::Critical, BoxTitle);
+        MessageBox::showWithDetail(owner, failureMessage, MissingHelpLibrary, MsgStyle::Critical, BoxTitle);
         return;
     }
     HelpViewer* viewer = openViewerOf(owner);
