@@ -1,16 +1,18 @@
 // A helper for tst_userdata: the program itself (the same start-up, windows and
 // application object), with a user who, once the main window shows, converts
 // 12 Foot (international) to Metre, then adds the property named on the command line through
-// Tools > New, and then waits to be ended. Copied beside a catalogue, it finds
+// Tools > New, opens Help > Contents, and then waits to be ended. Copied beside a catalogue, it finds
 // its files as the program does. Every line is flushed at once:
 //   converted <output text>   the converter's result
 //   added                     the "&Add" press is over
 //   box <text>                a message box the press showed
+//   help <heading>            Help > Contents opened the help at this heading
 //   fault <text>              a window or control was not found
 //
 // Usage: scripted_user <property name>
 
 #include "app/Application.h"
+#include "app/HelpViewer.h"
 #include "app/MDIMain.h"
 #include "app/Main.h"
 #include "app/MessageBox.h"
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
@@ -94,6 +97,19 @@ void addProperty(MDIMain* main, const QString& name)
     QTest::mouseClick(control<QPushButton>(form, QStringLiteral("cmdCalc")), Qt::LeftButton);
 }
 
+// The help window's text from the top of the page it shows, up to the end of that line.
+void openHelp(MDIMain* main)
+{
+    control<QAction>(main, QStringLiteral("mnucontents"))->trigger();
+    for (const MessageBox::Record& box : MessageBox::takeRecords())
+        say(QStringLiteral("box ") + box.text + QLatin1Char(' ') + box.detail);
+    auto* viewer = main->findChild<HelpViewer*>();
+    if (!viewer)
+        fault(QStringLiteral("no help window"));
+    const QTextCursor top = viewer->cursorForPosition(QPoint(4, 4));
+    say(QStringLiteral("help ") + top.block().text());
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -114,6 +130,7 @@ int main(int argc, char* argv[])
             for (const MessageBox::Record& box : MessageBox::takeRecords())
                 say(QStringLiteral("box ") + box.text);
             say(QStringLiteral("added"));
+            openHelp(mainWindow());
         });
     });
     return Main();

@@ -194,13 +194,16 @@ private:
         QVERIFY2(program.readAllStandardError().indexOf("could not bring") < 0, "the update failed");
     }
 
-    void addAsUser(const QString& folder, const QString& name, const QStringList& asUser = {})
+    // Runs the scripted user; with `helpBeside`, the help file beside the program must open too.
+    void addAsUser(const QString& folder, const QString& name, const QStringList& asUser = {}, bool helpBeside = false)
     {
         QProcess user;
         start(user, folder, QStringLiteral("scripted_user"), {name}, asUser);
         const QString converted = waitForLine(user, QStringLiteral("converted"));
         QCOMPARE(converted, QStringLiteral("converted 3.6576"));
         QCOMPARE(waitForLine(user, QStringLiteral("added")), QStringLiteral("added"));
+        if (helpBeside)
+            QCOMPARE(waitForLine(user, QStringLiteral("help")), QStringLiteral("help Contents"));
         stop(user);
     }
 
@@ -397,6 +400,7 @@ private slots:
         buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
         const QString live = dir.filePath(Live);
         QVERIFY(QFile::remove(dir.filePath(Seed)));
+        QVERIFY(QFile::copy(buildFile(QStringLiteral("TSHelp.chm")), dir.filePath(QStringLiteral("TSHelp.chm"))));
         const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
         const QFile::Permissions folder = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
         QVERIFY(QFile::setPermissions(live, readable));
@@ -416,7 +420,7 @@ private slots:
                 QCOMPARE(::chown(QFile::encodeName(path).constData(), nobody->pw_uid, nobody->pw_gid), 0);
             asUser = QStringList{QStringLiteral("runuser"), QStringLiteral("-u"), QStringLiteral("nobody")};
         }
-        addAsUser(dir.path(), QStringLiteral("Per-user property"), asUser);
+        addAsUser(dir.path(), QStringLiteral("Per-user property"), asUser, true);
         QCOMPARE(digest(live), shipped);
         QVERIFY(QFile::exists(perUserCatalogue()));
         QCOMPARE(userPropertyRows(perUserCatalogue(), QStringLiteral("Per-user property")), 4);
