@@ -26,15 +26,16 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     // Linux desktop: ~/.local/share/quantaro.
     setApplicationName(QStringLiteral("quantaro"));
     setApplicationDisplayName(QStringLiteral("Quantaro"));
-    // The menu entry quantaro.desktop, and the icon it shows.
+    // The menu entry quantaro.desktop.
     setDesktopFileName(QStringLiteral("quantaro"));
-    setWindowIcon(programIcon());
     setApplicationVersion(QStringLiteral("1.0"));
     // Qt also looks for plugins in the program's own folder; a library put
     // there would run inside the program. Plugins come from Qt's installed
     // plugin folder alone. Those loaded while the application object was made
     // are picked by name, and Qt's own come first.
     setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
+    // After the plugin folders are settled: an icon looks for icon plugins.
+    setWindowIcon(programIcon());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)
