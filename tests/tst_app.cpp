@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -81,6 +82,18 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    static void execOn(const QString& path, const QString& sql)
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("exec"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(sql));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("exec"));
+    }
+
     static void dropTable(const QString& path, const QString& table)
     {
         {
@@ -131,6 +144,12 @@ private slots:
                                     << "you have no permission to read its catalogue";
         QTest::newRow("damaged") << "damaged"
                                  << "is damaged and cannot be read";
+        QTest::newRow("cut short by one byte") << "cut short"
+                                               << "is damaged and cannot be read";
+        QTest::newRow("50 bits flipped past the first page") << "flipped"
+                                                             << "is damaged and cannot be read";
+        QTest::newRow("columns of a table moved") << "columns moved"
+                                                  << "its table tbUnits has the columns UID, factor, uname";
     }
 
     void failedStartEndsWithAReport()
@@ -160,6 +179,20 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.seek(100));
             file.write(QByteArray(4096 - 100, '\xff'));
+        } else if (catalogue == QLatin1String("cut short")) {
+            writeFile(path, readFile(builtFile(QStringLiteral("Tessaly.mdb"))).chopped(1));
+        } else if (catalogue == QLatin1String("flipped")) {
+            QByteArray bytes = readFile(builtFile(QStringLiteral("Tessaly.mdb")));
+            QRandomGenerator random(1);
+            for (int i = 0; i < 50; ++i)
+                bytes[random.bounded(4096, int(bytes.size()))] ^= char(1 << random.bounded(8));
+            writeFile(path, bytes);
+        } else if (catalogue == QLatin1String("columns moved")) {
+            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            dropTable(path, QStringLiteral("tbUnits"));
+            execOn(path,
+                   QStringLiteral("create table tbUnits (UID text, factor real, uname text, PropID text, df text)"));
         }
         const QByteArray before = readFile(path);
         QProcess process;

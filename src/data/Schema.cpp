@@ -44,6 +44,20 @@ QStringList statements()
     };
 }
 
+QStringList columns(const QString& table)
+{
+    static const QStringList property{QStringLiteral("PropID"), QStringLiteral("propname"), QStringLiteral("propDF")};
+    static const QStringList units{QStringLiteral("UID"), QStringLiteral("uname"), QStringLiteral("factor"),
+                                   QStringLiteral("PropID"), QStringLiteral("df")};
+    if (table.compare(QLatin1String("tbProperty"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("tbUserProperty"), Qt::CaseInsensitive) == 0)
+        return property;
+    if (table.compare(QLatin1String("tbUnits"), Qt::CaseInsensitive) == 0 ||
+        table.compare(QLatin1String("tbUserUnits"), Qt::CaseInsensitive) == 0)
+        return units;
+    return {};
+}
+
 void create(QSqlDatabase& db)
 {
     QSqlQuery query(db);

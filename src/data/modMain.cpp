@@ -2,6 +2,7 @@
 
 #include "PlainErrors.h"
 #include "RuntimeError.h"
+#include "Schema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -61,6 +62,36 @@ bool fileIdentity(const QString& path, quint64& device, quint64& inode)
     device = quint64(info.st_dev);
     inode = quint64(info.st_ino);
     return true;
+}
+
+// The file always holds whole pages, and without a log beside it at least as
+// many as its header counts; the engine's own check passes over a file cut
+// short inside its last page.
+QString truncation(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray header = file.read(32);
+    if (header.size() < 32)
+        return QStringLiteral("the file is shorter than its header");
+    const auto byteAt = [&header](int i) { return quint64(quint8(header.at(i))); };
+    const quint64 pageSize = (byteAt(16) << 8 | byteAt(17)) == 1 ? 65536 : (byteAt(16) << 8 | byteAt(17));
+    const quint64 pages = byteAt(28) << 24 | byteAt(29) << 16 | byteAt(30) << 8 | byteAt(31);
+    const quint64 size = quint64(file.size());
+    if (pageSize < 512 || size % pageSize != 0)
+        return QStringLiteral("the file does not end on a page boundary");
+    if (!QFileInfo::exists(path + QStringLiteral("-wal")) && pages * pageSize > size)
+        return QStringLiteral("the file is shorter than its header says");
+    return QString();
+}
+
+// The engine's check of every page and index: "ok", or the first fault found.
+QString quickCheck(QSqlQuery& query)
+{
+    if (query.exec(QStringLiteral("pragma quick_check(1)")) && query.next())
+        return query.value(0).toString();
+    return query.lastError().databaseText();
 }
 
 QString quoted(const QString& identifier)
@@ -169,9 +200,49 @@ void Connection::Open()
                                             QStringLiteral("it has no table %1").arg(table));
         }
     }
+    for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db)},
+                                       std::pair{StartupFault::NotACatalogue, misorderedColumns(db)}}) {
+        if (!found.isEmpty()) {
+            Close();
+            throw PlainErrors::startupError(fault, path, found);
+        }
+    }
     m_path = path;
     fileIdentity(m_path, m_device, m_inode);
     useWriteAheadLog(db);
+}
+
+// A damaged file would show wrong lists and take changes into pages that are
+// already broken. Returns the first fault found, or nothing.
+QString Connection::damage(const QSqlDatabase& db) const
+{
+    const QString cut = truncation(ConnectionString);
+    if (!cut.isEmpty())
+        return cut;
+    QSqlQuery query(db);
+    const QString verdict = quickCheck(query);
+    return verdict == QLatin1String("ok") ? QString() : verdict;
+}
+
+// A table whose columns moved would be read by the wrong positions. Returns
+// which table is out of order, or nothing.
+QString Connection::misorderedColumns(const QSqlDatabase& db) const
+{
+    QSqlQuery query(db);
+    for (const QString& table : catalogueTables()) {
+        QStringList found;
+        if (query.exec(QStringLiteral("pragma table_info(%1)").arg(quoted(table))))
+            while (query.next())
+                found << query.value(1).toString();
+        const QStringList designed = Schema::columns(table);
+        bool inOrder = found.size() >= designed.size();
+        for (int i = 0; inOrder && i < designed.size(); ++i)
+            inOrder = found.at(i).compare(designed.at(i), Qt::CaseInsensitive) == 0;
+        if (!inOrder)
+            return QStringLiteral("its table %1 has the columns %2, where %3 must come first, in this order")
+                .arg(table, found.join(QStringLiteral(", ")), designed.join(QStringLiteral(", ")));
+    }
+    return QString();
 }
 
 // Every change is committed on its own, one row at a time. In write-ahead-log

@@ -56,6 +56,8 @@ public:
 
 private:
     static void useWriteAheadLog(const QSqlDatabase& db);
+    QString damage(const QSqlDatabase& db) const;
+    QString misorderedColumns(const QSqlDatabase& db) const;
 
     QHash<QString, QSqlQuery> m_statements;
 
