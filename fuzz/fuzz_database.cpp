@@ -22,7 +22,6 @@ void readAll(const QString& sql, const QList<int>& idColumns, const QList<int>& 
             for (int column : textColumns)
                 Variant::toText(modMain::dbRecordset.Fields(column).Value());
             if (numberColumn >= 0) {
-                Variant::toSingle(modMain::dbRecordset.Fields(numberColumn).Value());
                 Variant::toDouble(modMain::dbRecordset.Fields(numberColumn).Value());
             }
             modMain::dbRecordset.MoveNext();

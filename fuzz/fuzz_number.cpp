@@ -27,13 +27,6 @@ void checkAgreement(const QString& text, const QLocale& locale)
             FUZZ_CHECK(error.number() == ErrorNumber::TypeMismatch, "refused text gave %d: %s", error.number(),
                        qPrintable(text));
     }
-    try {
-        const float single = NumberText::parseSingle(text, locale);
-        FUZZ_CHECK(numeric && std::isfinite(single), "single from %s", qPrintable(text));
-    } catch (const RuntimeError& error) {
-        FUZZ_CHECK(error.number() == (numeric ? ErrorNumber::Overflow : ErrorNumber::TypeMismatch),
-                   "single parse of %s gave %d", qPrintable(text), error.number());
-    }
 }
 
 } // namespace

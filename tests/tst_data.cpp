@@ -167,7 +167,8 @@ private slots:
         QTest::newRow("capitals") << QStringLiteral("SELECT * FROM TBPROPERTY WHERE PropID = ?") << true;
         QTest::newRow("tabs and breaks") << QStringLiteral(" \tselect\n*\r\nfrom   tbProperty\twhere PropID = ?")
                                          << true;
-        QTest::newRow("columns named") << QStringLiteral("select PropID, PropName, propDF from tbProperty where PropID = ?")
+        QTest::newRow("columns named") << QStringLiteral(
+                                              "select PropID, PropName, propDF from tbProperty where PropID = ?")
                                        << false;
         QTest::newRow("no space after star") << QStringLiteral("select *from tbProperty where PropID = ?") << false;
     }
@@ -266,7 +267,7 @@ private slots:
     {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<int>("int32Error");
-        QTest::addColumn<int>("singleError");
+        QTest::addColumn<int>("doubleError");
         QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << ErrorNumber::InvalidUseOfNull
                               << ErrorNumber::InvalidUseOfNull;
         QTest::newRow("text") << QVariant(QStringLiteral("abc")) << ErrorNumber::TypeMismatch
@@ -274,7 +275,11 @@ private slots:
         QTest::newRow("beyond 32 bits") << QVariant(QStringLiteral("99999999999")) << ErrorNumber::Overflow << 0;
         QTest::newRow("beyond 64 bits") << QVariant(QStringLiteral("999999999999999999999")) << ErrorNumber::Overflow
                                         << 0;
-        QTest::newRow("beyond single") << QVariant(1e39) << ErrorNumber::Overflow << ErrorNumber::Overflow;
+        QTest::newRow("beyond single") << QVariant(1e39) << ErrorNumber::Overflow << 0;
+        QTest::newRow("beyond double") << QVariant(std::numeric_limits<double>::infinity()) << ErrorNumber::TypeMismatch
+                                       << ErrorNumber::Overflow;
+        QTest::newRow("not a number") << QVariant(QStringLiteral("nan")) << ErrorNumber::TypeMismatch
+                                      << ErrorNumber::TypeMismatch;
         QTest::newRow("blanks around") << QVariant(QStringLiteral(" 12 ")) << 0 << 0;
     }
 
@@ -282,9 +287,9 @@ private slots:
     {
         QFETCH(QVariant, value);
         QFETCH(int, int32Error);
-        QFETCH(int, singleError);
+        QFETCH(int, doubleError);
         QCOMPARE(errorOf([&] { Variant::toInt32(value); }), int32Error);
-        QCOMPARE(errorOf([&] { Variant::toSingle(value); }), singleError);
+        QCOMPARE(errorOf([&] { Variant::toDouble(value); }), doubleError);
     }
 };
 

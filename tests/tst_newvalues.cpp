@@ -743,7 +743,7 @@ private slots:
         QCOMPARE(db.scalar("select count(*) from tbProperty").toInt(), 5);
 
         const qint32 baseId = w.cbUnit()->itemData(w.cbUnit()->findText(base)).toInt();
-        QCOMPARE(NumberText::formatSingle(ConvertByFactor(1.0f, id.toInt(), baseId)), typed);
+        QCOMPARE(FactorResultText(QStringLiteral("1"), id.toInt(), baseId), typed);
 
         QCOMPARE(w.cbProperty()->currentText(), QStringLiteral("Select a Property"));
         QCOMPARE(w.cbUnit()->currentText(), QStringLiteral("Select Base Unit"));

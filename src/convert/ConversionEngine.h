@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/RuntimeError.h"
+
 #include <QString>
 
 #include <optional>
@@ -13,16 +15,47 @@ void ResolveUnitProperty();
 // True for the two properties converted between temperature scales by formula.
 bool IsTemperatureProperty(qint32 propId);
 
-// value × factor(to) ÷ factor(from) in single precision, rounded to 6 decimal
-// places (halves to even). Reads both factors through the shared result set and
-// leaves it closed. Throws RuntimeError for a missing unit, an empty or zero
-// source factor, or a result beyond single precision.
-float ConvertByFactor(float value, qint32 fromUID, qint32 toUID);
+// Why a conversion gives no number. The converter tells the user in words; the
+// error number is that of the underlying run-time error.
+class ConversionFailure : public RuntimeError
+{
+public:
+    enum class Reason {
+        ValueOutOfRange,  // the typed value is beyond the double range
+        ResultOutOfRange, // the result is not a finite double
+        UnusableFactor,   // a unit's stored factor is empty, not a number, or not above 0
+    };
+
+    ConversionFailure(Reason reason, int number, const QString& description, qint32 unitId = 0)
+        : RuntimeError(number, description), m_reason(reason), m_unitId(unitId)
+    {
+    }
+
+    Reason reason() const noexcept { return m_reason; }
+    // The unit whose factor is unusable.
+    qint32 unitId() const noexcept { return m_unitId; }
+
+private:
+    Reason m_reason;
+    qint32 m_unitId;
+};
+
+// value × factor(to) ÷ factor(from) in double precision, rounded to 6 decimal
+// places (halves to even). Reads both factors, source first, through the shared
+// result set and leaves it closed. Throws ConversionFailure for an unusable
+// factor or a result beyond the double range, RuntimeError for a missing unit.
+double ConvertByFactor(double value, qint32 fromUID, qint32 toUID);
+
+// What the converter shows for the factor rule: the typed text read in double
+// precision, converted by ConvertByFactor and written by NumberText::formatResult.
+// Throws ConversionFailure also for a typed value beyond the double range.
+QString FactorResultText(const QString& inputText, qint32 fromUID, qint32 toUID);
 
 // Converts between "Fahrenheit", "Celsius", "Rankine" and "Kelvin" (exact
-// names) in double precision and returns the result text; nothing when either
-// name is not one of the four scales.
+// names) in double precision and returns the result text with at most 15
+// significant digits; nothing when either name is not one of the four scales.
+// Throws ConversionFailure for a value or result beyond the double range.
 std::optional<QString> ConvertTemperature(const QString& fromScale, const QString& toScale, const QString& inputText);
 
-// Rounds to 6 decimal places, halves to even, keeping single precision.
-float RoundToSixPlaces(float value);
+// Rounds to 6 decimal places, halves to even: the double nearest that decimal.
+double RoundToSixPlaces(double value);

@@ -1,7 +1,6 @@
 #include "NumberText.h"
 
 #include "data/RuntimeError.h"
-#include "data/Variant.h"
 
 #include <cmath>
 
@@ -56,39 +55,73 @@ QString normalise(const QString& text, const QLocale& locale)
     return i == n ? out : QString();
 }
 
-QString format(double value, int digits, const QLocale& locale)
+// A number as its significant digits and the power of ten of the first one:
+// 1.5E+03 is {false, "15", 3}.
+struct Digits
 {
-    if (value == 0.0 || !std::isfinite(value))
-        return value == 0.0 ? QStringLiteral("0") : QString::number(value);
+    bool negative;
+    QString digits;
+    int exponent;
+};
 
-    // Round to the significant digits first: the exponent of the rounded value
-    // decides between plain and exponent form.
-    const QString scientific = QString::number(value, 'e', digits - 1);
+// The digits of a nonzero finite value rounded to `count` significant digits
+// (exact binary halves away from zero).
+Digits roundedDigits(double value, int count)
+{
+    const QString scientific = QString::number(std::fabs(value), 'e', count - 1);
     const int e = scientific.indexOf(QLatin1Char('e'));
-    const int exponent = scientific.mid(e + 1).toInt();
-    QString text;
-    if (exponent >= digits || exponent < -4) {
-        QString mantissa = scientific.left(e);
-        if (mantissa.contains(QLatin1Char('.'))) {
-            while (mantissa.endsWith(QLatin1Char('0')))
-                mantissa.chop(1);
-            if (mantissa.endsWith(QLatin1Char('.')))
-                mantissa.chop(1);
-        }
-        const QString sign = exponent < 0 ? QStringLiteral("-") : QStringLiteral("+");
-        text = mantissa + QLatin1Char('E') + sign + QStringLiteral("%1").arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+    return {std::signbit(value), scientific.left(e).remove(QLatin1Char('.')), scientific.mid(e + 1).toInt()};
+}
+
+// Keeps the first `count` digits, rounding the last one half away from zero.
+Digits roundedDigits(Digits number, int count)
+{
+    if (number.digits.size() <= count)
+        return number;
+    const bool up = number.digits.at(count) >= QLatin1Char('5');
+    number.digits.truncate(count);
+    if (!up)
+        return number;
+    int i = count - 1;
+    for (; i >= 0 && number.digits.at(i) == QLatin1Char('9'); --i)
+        number.digits[i] = QLatin1Char('0');
+    if (i < 0) {
+        number.digits.prepend(QLatin1Char('1'));
+        number.digits.chop(1);
+        ++number.exponent;
     } else {
-        text = QString::number(value, 'f', digits - 1 - exponent);
-        if (text.contains(QLatin1Char('.'))) {
-            while (text.endsWith(QLatin1Char('0')))
-                text.chop(1);
-            if (text.endsWith(QLatin1Char('.')))
-                text.chop(1);
-        }
-        if (text == QLatin1String("-0"))
-            text = QStringLiteral("0");
+        number.digits[i] = QChar(number.digits.at(i).unicode() + 1);
     }
-    return text.replace(QLatin1Char('.'), locale.decimalPoint());
+    return number;
+}
+
+// Plain digits while they fit in `count` significant digits and need at most
+// four zeros after the separator; exponent form otherwise.
+QString layout(Digits number, int count, const QLocale& locale)
+{
+    QString& digits = number.digits;
+    while (digits.size() > 1 && digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    if (digits == QLatin1String("0"))
+        return QStringLiteral("0");
+    const int e = number.exponent;
+    const QString point = locale.decimalPoint();
+    QString text;
+    if (e >= count || e < -4) {
+        text = digits.left(1);
+        if (digits.size() > 1)
+            text += point + digits.mid(1);
+        text += (e < 0 ? QStringLiteral("E-") : QStringLiteral("E+")) +
+                QStringLiteral("%1").arg(std::abs(e), 2, 10, QLatin1Char('0'));
+    } else if (e >= 0) {
+        const QString padded = digits.leftJustified(e + 1, QLatin1Char('0'));
+        text = padded.left(e + 1);
+        if (padded.size() > e + 1)
+            text += point + padded.mid(e + 1);
+    } else {
+        text = QStringLiteral("0") + point + QString(-e - 1, QLatin1Char('0')) + digits;
+    }
+    return number.negative ? QLatin1Char('-') + text : text;
 }
 
 } // namespace
@@ -112,19 +145,43 @@ double parseDouble(const QString& text, const QLocale& locale)
     return value;
 }
 
-float parseSingle(const QString& text, const QLocale& locale)
+std::optional<qint64> toMillionths(double value)
 {
-    return Variant::narrowToSingle(parseDouble(text, locale));
+    const double scaled = value * 1e6;
+    if (!(std::fabs(scaled) < 0x1p52))
+        return std::nullopt;
+    // The product above is rounded. fma yields the exact value × 10^6 less a
+    // whole number, rounded once, so its sign is exact: it settles both the
+    // whole part and which side of the half the value lies on.
+    double whole = std::floor(scaled);
+    if (std::fma(value, 1e6, -whole) < 0)
+        whole -= 1;
+    else if (std::fma(value, 1e6, -(whole + 1)) >= 0)
+        whole += 1;
+    const double pastHalf = std::fma(value, 1e6, -(whole + 0.5));
+    qint64 millionths = static_cast<qint64>(whole);
+    if (pastHalf > 0 || (pastHalf == 0 && millionths % 2 != 0))
+        ++millionths;
+    return millionths;
 }
 
-QString formatSingle(float value, const QLocale& locale)
+QString formatResult(double value, const QLocale& locale)
 {
-    return format(static_cast<double>(value), 7, locale);
+    if (!std::isfinite(value))
+        return QString::number(value);
+    if (const std::optional<qint64> millionths = toMillionths(value)) {
+        const QString digits = QString::number(std::abs(*millionths));
+        return layout(roundedDigits(Digits{*millionths < 0, digits, int(digits.size()) - 7}, 7), 7, locale);
+    }
+    // Beyond 2^52 millionths the 6-place rounding cannot move the seventh digit.
+    return layout(roundedDigits(value, 7), 7, locale);
 }
 
 QString formatDouble(double value, const QLocale& locale)
 {
-    return format(value, 15, locale);
+    if (value == 0.0 || !std::isfinite(value))
+        return value == 0.0 ? QStringLiteral("0") : QString::number(value);
+    return layout(roundedDigits(value, 15), 15, locale);
 }
 
 } // namespace NumberText

@@ -40,6 +40,21 @@ const QString VisibleFlag = QStringLiteral("0");
 // "Invalid property array index".
 constexpr int InvalidPropertyArrayIndex = 381;
 
+// What the user reads when a conversion gives no number; an unusable factor
+// is described with its unit, value and remedy.
+QString failureMessage(const ConversionFailure& failure)
+{
+    switch (failure.reason()) {
+    case ConversionFailure::Reason::ValueOutOfRange:
+        return QStringLiteral("The value is too large to convert.");
+    case ConversionFailure::Reason::ResultOutOfRange:
+        return QStringLiteral("The result is too large to show.");
+    case ConversionFailure::Reason::UnusableFactor:
+        break;
+    }
+    return failure.description();
+}
+
 bool isVisibleRow(int flagColumn)
 {
     return modMain::dbRecordset.Fields(flagColumn).Value().toString() == VisibleFlag;
@@ -327,28 +342,24 @@ void frmUnitConv::ConvertValue()
 {
     if (!inputsReady())
         return;
+    // Whatever stops the conversion now, no result of earlier choices may
+    // stay beside the units selected.
+    auto stale = qScopeGuard([this] { txtOutput->clear(); });
     const qint32 propId = selectedPropertyId();
-    const float value = typedValue();
     const int from = lstUnitFrm->selectedRow();
     const int to = lstUnitTo->selectedRow();
-    if (IsTemperatureProperty(propId)) {
-        if (const std::optional<QString> text =
-                ConvertTemperature(units->text(from), units->text(to), txtInput->text()))
-            txtOutput->setText(*text);
-        return;
-    }
-    txtOutput->setText(NumberText::formatSingle(ConvertByFactor(value, units->itemData(from), units->itemData(to))));
-}
-
-float frmUnitConv::typedValue() const
-{
     try {
-        return NumberText::parseSingle(txtInput->text());
-    } catch (const RuntimeError& error) {
-        throw RuntimeError(error.number(),
-                           QStringLiteral("The value \"%1\" is too large: Quantaro converts numbers up to about "
-                                          "3.4E+38. Type a smaller value, then select a unit again.")
-                               .arg(txtInput->text().trimmed()));
+        if (IsTemperatureProperty(propId)) {
+            if (const std::optional<QString> text =
+                    ConvertTemperature(units->text(from), units->text(to), txtInput->text()))
+                txtOutput->setText(*text);
+        } else {
+            txtOutput->setText(FactorResultText(txtInput->text(), units->itemData(from), units->itemData(to)));
+        }
+        stale.dismiss();
+    } catch (const ConversionFailure& failure) {
+        txtOutput->clear();
+        MessageBox::show(this, failureMessage(failure), MsgStyle::Exclamation, BoxTitle);
     }
 }
 

@@ -64,8 +64,6 @@ private:
     // The three checks every conversion and Swap make first; false after a warning.
     bool inputsReady();
     qint32 selectedPropertyId() const;
-    // The typed value in single precision; too large a number is explained.
-    float typedValue() const;
     void ConvertValue();
     void unitSelectionChanged(MouseInList& mouse, void (frmUnitConv::*click)());
     void watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent* event, void (frmUnitConv::*click)());

@@ -67,29 +67,13 @@ double toDouble(const QVariant& value)
 {
     requireNotNull(value);
     bool ok = false;
-    const double number = value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok)
-                                                               : value.toDouble(&ok);
+    const double number =
+        value.typeId() == QMetaType::QString ? value.toString().trimmed().toDouble(&ok) : value.toDouble(&ok);
     if (!ok || std::isnan(number))
         typeMismatch();
     if (std::isinf(number))
         overflow();
     return number;
-}
-
-float toSingle(const QVariant& value)
-{
-    return narrowToSingle(toDouble(value));
-}
-
-float narrowToSingle(double value)
-{
-    // Values up to half a unit in the last place above the largest single still
-    // round to it; anything larger, or not a number at all, does not fit.
-    if (std::isnan(value))
-        typeMismatch();
-    if (!(std::fabs(value) < 0x1.ffffffp127))
-        overflow();
-    return static_cast<float>(value);
 }
 
 } // namespace Variant

@@ -11,10 +11,6 @@ namespace Variant {
 QString toText(const QVariant& value);
 // A decimal identifier, surrounding blanks allowed, within the signed 32-bit range.
 qint32 toInt32(const QVariant& value);
-float toSingle(const QVariant& value);
 double toDouble(const QVariant& value);
-
-// Narrows a double to single precision, raising Overflow beyond its range.
-float narrowToSingle(double value);
 
 } // namespace Variant
