@@ -10,6 +10,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -92,6 +93,25 @@ void clickItem(SortedLists::ListView* list, const QString& text)
     QVERIFY2(row >= 0, qPrintable(text));
     list->scrollTo(list->modelIndex(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
+}
+
+void choose(QComboBox* combo, const QString& text)
+{
+    const int index = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    QVERIFY2(index >= 0, qPrintable(text));
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+}
+
+// The help page's text without its markup, blanks run together.
+QString helpText()
+{
+    QFile page(QStringLiteral(QUANTARO_SOURCE_DIR "/help/TSHelp.htm"));
+    if (!page.open(QIODevice::ReadOnly))
+        return QString();
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(page.readAll()));
+    return document.toPlainText().simplified();
 }
 
 } // namespace
@@ -248,6 +268,78 @@ private slots:
         QCOMPARE(output->text(), QString("0.03"));
         QVERIFY(saidOfOutput("0.03"));
         QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+    void helpExamples_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("factor");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("Cubit") << "Cubit"
+                               << "Metre"
+                               << "0.4572"
+                               << "Metre"
+                               << "0.4572";
+        QTest::newRow("Span") << "Span"
+                              << "Inch"
+                              << "9"
+                              << "Centimetre"
+                              << "22.86";
+    }
+
+    // Each worked example of the help, followed through the real windows on the
+    // shipped catalogue, succeeds and gives the result the help promises.
+    void helpExamples()
+    {
+        QFETCH(QString, unit);
+        QFETCH(QString, base);
+        QFETCH(QString, factor);
+        QFETCH(QString, target);
+        QFETCH(QString, result);
+
+        const QString help = helpText();
+        for (const QString& said : {unit, base, factor, result})
+            QVERIFY2(help.contains(said), qPrintable(said));
+        m_db->useShippedCatalogue();
+        m_db->openShared();
+
+        {
+            const std::unique_ptr<ChildForm> form = makeForm("frmNew");
+            QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
+            QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select a Property from the list Below"
+            choose(form->findChild<QComboBox*>("cbProperty"), "Length");
+            QTest::keyClicks(form->findChild<QLineEdit*>("txtValue"), unit);
+            choose(form->findChild<QComboBox*>("cbUnit"), base);
+            QTest::keyClicks(form->findChild<QLineEdit*>("txtUnitValue"), factor);
+            QTest::mouseClick(form->findChild<QPushButton*>("cmdCalc"), Qt::LeftButton);
+            const QList<MessageBox::Record> refused = MessageBox::takeRecords();
+            QVERIFY2(refused.isEmpty(), qPrintable(refused.value(0).text));
+        }
+
+        const std::unique_ptr<ChildForm> form = makeForm("frmUnitConv");
+        choose(form->findChild<QComboBox*>("cbProperty"), "Length");
+        QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "1");
+        clickItem(form->findChild<SortedLists::ListView*>("lstUnitTo"), target);
+        MessageBox::takeRecords(); // "Select Unit From"
+        clickItem(form->findChild<SortedLists::ListView*>("lstUnitFrm"), unit);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        QCOMPARE(form->findChild<QLineEdit*>("txtOutput")->text(), result);
+    }
+
+    void helpPropertyExample()
+    {
+        const QString help = helpText();
+        QVERIFY(help.contains("Reading speed") && help.contains("Words per minute"));
+        m_db->useShippedCatalogue();
+        m_db->openShared();
+        const std::unique_ptr<ChildForm> form = makeForm("frmNew");
+        QTest::keyClicks(form->findChild<QLineEdit*>("txtValue"), "Reading speed");
+        QTest::keyClicks(form->findChild<QLineEdit*>("txtUnitValue"), "Words per minute");
+        QTest::mouseClick(form->findChild<QPushButton*>("cmdCalc"), Qt::LeftButton);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        QCOMPARE(m_db->scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
+        QCOMPARE(m_db->scalar("select count(*) from tbUnits where uname = 'Words per minute'").toInt(), 1);
     }
 };
 

@@ -1,20 +1,26 @@
 #include "app/ChmFile.h"
+#include "app/HelpContents.h"
+#include "app/HelpPage.h"
 #include "app/HelpViewer.h"
 #include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QWidget>
 #include <QtTest>
 
@@ -215,13 +221,13 @@ private slots:
         QCOMPARE(viewer->objectName(), QString("HelpViewer"));
         QCOMPARE(viewer->windowTitle(), QString("Quantaro Help"));
         QVERIFY(!viewer->showsNotFoundPage());
-        QCOMPARE(viewer->source().fragment(), topic);
+        QCOMPARE(viewer->page()->source().fragment(), topic);
 
-        const QTextBlock block = anchorBlock(viewer->document(), topic);
+        const QTextBlock block = anchorBlock(viewer->page()->document(), topic);
         QVERIFY(block.isValid());
         QCOMPARE(block.text().trimmed(), heading);
-        const int top = qRound(viewer->document()->documentLayout()->blockBoundingRect(block).top());
-        const QScrollBar* bar = viewer->verticalScrollBar();
+        const int top = qRound(viewer->page()->document()->documentLayout()->blockBoundingRect(block).top());
+        const QScrollBar* bar = viewer->page()->verticalScrollBar();
         QVERIFY(qAbs(bar->value() - qMin(top, bar->maximum())) <= 2);
         if (topic != "a")
             QVERIFY(bar->value() > 0);
@@ -233,15 +239,15 @@ private slots:
         HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
 
-        const QStringList names = imageNames(viewer->document());
+        const QStringList names = imageNames(viewer->page()->document());
         QVERIFY(names.contains("quantaro.png"));
         QVERIFY(names.contains("swap.png"));
         QVERIFY(names.contains("help.png"));
         for (const QString& name : names)
-            QVERIFY2(!imageResource(viewer->document(), name).isNull(), qPrintable(name));
+            QVERIFY2(!imageResource(viewer->page()->document(), name).isNull(), qPrintable(name));
 
         // Headings are coloured only by the style sheet, which comes from the archive too.
-        const QTextBlock heading = anchorBlock(viewer->document(), "b");
+        const QTextBlock heading = anchorBlock(viewer->page()->document(), "b");
         QCOMPARE(heading.begin().fragment().charFormat().foreground().style(), Qt::SolidPattern);
     }
 
@@ -251,15 +257,15 @@ private slots:
         HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
 
-        viewer->setSource(QUrl("TSHelp.htm#f"));
+        viewer->page()->setSource(QUrl("TSHelp.htm#f"));
         QVERIFY(!viewer->showsNotFoundPage());
-        QCOMPARE(viewer->source().fragment(), QString("f"));
-        QVERIFY(viewer->verticalScrollBar()->value() > 0);
+        QCOMPARE(viewer->page()->source().fragment(), QString("f"));
+        QVERIFY(viewer->page()->verticalScrollBar()->value() > 0);
 
-        viewer->setSource(QUrl("Nothing.htm"));
+        viewer->page()->setSource(QUrl("Nothing.htm"));
         QVERIFY(viewer->showsNotFoundPage());
-        viewer->backward();
-        QVERIFY(anchorBlock(viewer->document(), "f").isValid());
+        viewer->page()->backward();
+        QVERIFY(anchorBlock(viewer->page()->document(), "f").isValid());
     }
 
     void failureToInvokeShowsMessage_data()
@@ -323,8 +329,8 @@ private slots:
         QVERIFY(viewer);
         QVERIFY(viewer->isVisible());
         QVERIFY(viewer->showsNotFoundPage());
-        QVERIFY(!anchorBlock(viewer->document(), "b").isValid());
-        QVERIFY(!viewer->toPlainText().trimmed().isEmpty());
+        QVERIFY(!anchorBlock(viewer->page()->document(), "b").isValid());
+        QVERIFY(!viewer->page()->toPlainText().trimmed().isEmpty());
     }
 
     void reusesTheViewerOfEachOwner()
@@ -335,14 +341,14 @@ private slots:
 
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
         QCOMPARE(onlyViewerOf(m_owner.get()), first.data());
-        QCOMPARE(first->source().fragment(), QString("e"));
+        QCOMPARE(first->page()->source().fragment(), QString("e"));
 
         // A page that could not be found does not stick to a reused viewer.
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#zz", OpeningFailure);
         QVERIFY(first->showsNotFoundPage());
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#f", OpeningFailure);
         QVERIFY(!first->showsNotFoundPage());
-        QVERIFY(anchorBlock(first->document(), "f").isValid());
+        QVERIFY(anchorBlock(first->page()->document(), "f").isValid());
 
         QWidget otherOwner;
         otherOwner.show();
@@ -369,7 +375,7 @@ private slots:
         HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
         QVERIFY(!viewer->showsNotFoundPage());
-        QVERIFY(anchorBlock(viewer->document(), "e").isValid());
+        QVERIFY(anchorBlock(viewer->page()->document(), "e").isValid());
     }
 
     void viewerWithoutOwner()
@@ -379,7 +385,7 @@ private slots:
         QList<HelpViewer*> viewers = allViewers();
         QCOMPARE(viewers.size(), 1);
         QVERIFY(!viewers.first()->parent());
-        QCOMPARE(viewers.first()->source().fragment(), QString("f"));
+        QCOMPARE(viewers.first()->page()->source().fragment(), QString("f"));
     }
 
     void buttonPicturesAreBuiltIn_data()
@@ -401,6 +407,116 @@ private slots:
         const QImage picture(resource);
         QVERIFY(!picture.isNull());
         QCOMPARE(picture, QImage(source));
+    }
+
+    void contentsFileIsRead()
+    {
+        const QByteArray sitemap = "<ul><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Top\">"
+                                   "<param name=\"Local\" value=\"a.htm#a\"></object>"
+                                   "<ul><li><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A &amp; B\">"
+                                   "<param name=\"Local\" value=\"a.htm#b\"></OBJECT></ul>"
+                                   "<li><object type=\"text/site properties\"><param name=\"Name\" value=\"x\">"
+                                   "</object><li><object type=\"text/sitemap\"><param name=\"Name\" value=\"Next\">"
+                                   "<param name=\"Local\" value=\"a.htm#c\"></object></ul>";
+        const QList<HelpContents::Entry> entries = HelpContents::parse(sitemap);
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0].name, QString("Top"));
+        QCOMPARE(entries[0].depth, 0);
+        QCOMPARE(entries[1].name, QString("A & B"));
+        QCOMPARE(entries[1].location, QString("a.htm#b"));
+        QCOMPARE(entries[1].depth, 1);
+        QCOMPARE(entries[2].name, QString("Next"));
+        QCOMPARE(entries[2].depth, 0);
+    }
+
+    // The viewer is a window of its own: the help file's contents beside the
+    // page, Back, Forward, Contents and Close, and the focus on the page.
+    void viewerWindowNavigates()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->page()));
+
+        QTreeWidget* contents = viewer->contents();
+        QVERIFY(contents->isVisible());
+        QStringList names;
+        for (QTreeWidgetItemIterator it(contents); *it; ++it)
+            names << (*it)->text(0);
+        QVERIFY2(names.contains("The converter window") && names.contains("The options window") &&
+                     names.contains("The New Values window") && names.first() == "Contents",
+                 qPrintable(names.join(", ")));
+        QCOMPARE(contents->currentItem()->text(0), QString("The converter window"));
+
+        auto* back = viewer->findChild<QAction*>("actBack");
+        auto* forward = viewer->findChild<QAction*>("actForward");
+        auto* showContents = viewer->findChild<QAction*>("actContents");
+        auto* close = viewer->findChild<QAction*>("actClose");
+        QVERIFY(back && forward && showContents && close);
+        QVERIFY(!back->isEnabled());
+
+        QTreeWidgetItem* options =
+            contents->findItems("The options window", Qt::MatchExactly | Qt::MatchRecursive).value(0);
+        QVERIFY(options);
+        QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualItemRect(options).center());
+        QCOMPARE(viewer->page()->source().fragment(), QString("e"));
+        QVERIFY(back->isEnabled());
+        back->trigger();
+        QCOMPARE(viewer->page()->source().fragment(), QString("b"));
+        QVERIFY(forward->isEnabled());
+        forward->trigger();
+        QCOMPARE(viewer->page()->source().fragment(), QString("e"));
+
+        showContents->trigger();
+        QVERIFY(!contents->isVisible());
+        showContents->trigger();
+        QVERIFY(contents->isVisible());
+
+        QPointer<HelpViewer> gone = viewer;
+        close->trigger();
+        QTRY_VERIFY(!gone);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void externalLinksOpenNothing()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        const QUrl before = viewer->page()->source();
+        emit viewer->page()->anchorClicked(QUrl("https://www.veltrin-tech.example/"));
+        QCOMPARE(viewer->page()->source(), before);
+        QVERIFY(viewer->statusBar()->currentMessage().contains("www.veltrin-tech.example"));
+
+        // A link inside the help is followed.
+        emit viewer->page()->anchorClicked(QUrl("#f"));
+        QCOMPARE(viewer->page()->source().fragment(), QString("f"));
+    }
+
+    // Screen readers get a document whose text is the page's words, without the text engine's markers.
+    void pageIsAnAccessibleDocument()
+    {
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(viewer->page());
+        QVERIFY(iface);
+        QCOMPARE(iface->role(), QAccessible::Document);
+        QVERIFY(iface->state().readOnly);
+        QVERIFY(iface->text(QAccessible::Name).startsWith("Help page"));
+        QAccessibleTextInterface* text = iface->textInterface();
+        QVERIFY(text);
+        QCOMPARE(text->characterCount(), viewer->page()->document()->characterCount() - 1);
+        const QString all = text->text(0, text->characterCount());
+        QVERIFY(viewer->page()->document()->toRawText().contains(QChar(0xfdd0))); // tables are there
+        for (const QChar marker : {QChar(0xfdd0), QChar(0xfdd1), QChar(0xfffc), QChar(0x2029)})
+            QVERIFY2(!all.contains(marker), qPrintable(QString::number(marker.unicode(), 16)));
+        QVERIFY(all.contains("The converter window"));
+        int start = -1;
+        int end = -1;
+        const int at = all.indexOf("Contents");
+        QCOMPARE(text->textAtOffset(at + 2, QAccessible::WordBoundary, &start, &end), QString("Contents"));
+        QCOMPARE(start, at);
     }
 
     void realMessageBoxIsShownAndClosed()

@@ -1,42 +1,47 @@
 #pragma once
 
-#include <QTextBrowser>
+#include <QMainWindow>
 
 #include <memory>
 
 class ChmFile;
+class HelpPage;
+class QAction;
+class QTreeWidget;
+class QTreeWidgetItem;
 
-// The help window: shows pages of the compiled help file, with their links,
-// style sheet and pictures read from the same archive. It is a window of its
-// own, owned by the window that asked for help so that it stays in front of it.
-class HelpViewer : public QTextBrowser
+// The help window: the help page beside the help file's table of contents,
+// with Back, Forward, Contents and Close. It is a window of its own, owned by
+// the window that asked for help so that it stays in front of it.
+class HelpViewer : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // The URL scheme of pages inside the open archive, as in "chm:/TSHelp.htm#b".
-    static constexpr auto Scheme = "chm";
-
     explicit HelpViewer(QWidget* owner);
     ~HelpViewer() override;
 
-    // Shows `page` of `archive` (such as "/TSHelp.htm") scrolled to `anchor`.
-    // A missing archive, page or anchor shows the viewer's own not-found page.
+    // Shows `page` of `archive` (such as "/TSHelp.htm") scrolled to `anchor`,
+    // and the archive's table of contents beside it.
     void showTopic(std::unique_ptr<ChmFile> archive, const QString& page, const QString& anchor);
+    // Shows the window in front, with the keyboard focus on the page.
+    void present();
 
+    HelpPage* page() const { return m_page; }
+    QTreeWidget* contents() const { return m_contents; }
     // True while the not-found page is shown instead of a help page.
-    bool showsNotFoundPage() const { return m_notFound; }
-
-    QVariant loadResource(int type, const QUrl& name) override;
-
-protected:
-    void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override;
+    bool showsNotFoundPage() const;
 
 private:
-    bool hasAnchor(const QString& anchor) const;
-    QString notFoundPage(const QString& reason) const;
-    void showNotFoundPage(const QString& reason);
+    void createActions();
+    void fillContents();
+    void showContents(bool shown);
+    void contentsEntryChosen(QTreeWidgetItem* item);
+    void markCurrentEntry();
 
-    std::unique_ptr<ChmFile> m_archive;
-    bool m_notFound = false;
+    HelpPage* m_page;
+    QTreeWidget* m_contents;
+    QAction* m_back = nullptr;
+    QAction* m_forward = nullptr;
+    QAction* m_showContents = nullptr;
 };

@@ -75,9 +75,7 @@ void openTopic(QWidget* owner, const QString& anchor, const QString& failureMess
         viewer = new HelpViewer(owner); // without an owner it deletes itself when closed
     // Shown before the page is set, so the page is laid out at the window's
     // real size and the topic ends up at the top.
-    viewer->show();
-    viewer->raise();
-    viewer->activateWindow();
+    viewer->present();
     viewer->showTopic(std::move(archive), topic.page, topic.anchor);
 }
 
