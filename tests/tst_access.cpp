@@ -282,7 +282,7 @@ private slots:
                                << "Metre"
                                << "0.4572";
         QTest::newRow("Span") << "Span"
-                              << "Inch"
+                              << "Inch (international)"
                               << "9"
                               << "Centimetre"
                               << "22.86";
