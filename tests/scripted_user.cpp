@@ -12,6 +12,7 @@
 // Usage: scripted_user <property name>
 
 #include "app/Application.h"
+#include "app/HelpPage.h"
 #include "app/HelpViewer.h"
 #include "app/MDIMain.h"
 #include "app/Main.h"
@@ -106,7 +107,7 @@ void openHelp(MDIMain* main)
     auto* viewer = main->findChild<HelpViewer*>();
     if (!viewer)
         fault(QStringLiteral("no help window"));
-    const QTextCursor top = viewer->cursorForPosition(QPoint(4, 4));
+    const QTextCursor top = viewer->page()->cursorForPosition(QPoint(4, 4));
     say(QStringLiteral("help ") + top.block().text());
 }
 
