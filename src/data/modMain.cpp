@@ -12,6 +12,7 @@
 #include <QSqlRecord>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <sys/stat.h>
@@ -275,6 +276,7 @@ void Connection::Close()
         return;
     m_unsaved = false;
     m_statements.clear();
+    m_selects.clear();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -313,14 +315,64 @@ QSqlQuery& Connection::prepared(const QString& sql)
     return *m_statements.insert(sql, query);
 }
 
-void Connection::requireSameFile() const
+Connection::Select& Connection::preparedSelect(const QString& sql)
 {
-    // A closed connection reports itself at its first use.
+    const auto found = m_selects.find(sql);
+    if (found != m_selects.end())
+        return found->second;
+    constexpr int MaxSelects = 64;
+    if (m_selects.size() >= MaxSelects)
+        m_selects.clear();
+    Select select;
+    QString rest;
+    const bool writable = splitSelectAll(sql, select.table, rest);
+    if (!writable)
+        select.table.clear();
+    select.query = QSqlQuery(database());
+    select.query.setForwardOnly(true);
+    if (!select.query.prepare(writable ? QStringLiteral("select rowid, * from ") + select.table + rest : sql))
+        raise(select.query.lastError());
+    return m_selects.emplace(sql, std::move(select)).first->second;
+}
+
+void Connection::pragma(const QString& text) const
+{
     if (m_name.isEmpty())
         return;
+    QSqlQuery query(QSqlDatabase::database(m_name, false));
+    query.exec(text);
+}
+
+Connection::Action::Action(Connection& connection) : m_connection(connection)
+{
+    if (m_connection.m_actions == 0) {
+        m_connection.m_sameFileAtAction = m_connection.isSameFile();
+        // No commit of the action stops to fold the log into the file.
+        m_connection.pragma(QStringLiteral("pragma wal_autocheckpoint = 0"));
+    }
+    ++m_connection.m_actions;
+}
+
+Connection::Action::~Action()
+{
+    if (--m_connection.m_actions > 0)
+        return;
+    // The next commit folds in what the action left in the log.
+    m_connection.pragma(QStringLiteral("pragma wal_autocheckpoint = 1000"));
+}
+
+bool Connection::isSameFile() const
+{
     quint64 device = 0;
     quint64 inode = 0;
-    if (fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode)
+    return fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode;
+}
+
+void Connection::requireSameFile() const
+{
+    // A closed connection reports itself at its first use; inside an action
+    // the file was looked at as it began.
+    if (m_name.isEmpty() || (m_actions > 0 ? m_sameFileAtAction : isSameFile()))
         return;
     throw RuntimeError(
         ErrorNumber::ProviderError,
@@ -373,52 +425,46 @@ void Recordset::Open(const QString& sql, const QVariantList& params, Connection*
     if (!m_connection)
         m_connection = &modMain::dbConnection;
 
-    QString table;
-    QString rest;
-    const bool writable = splitSelectAll(sql, table, rest);
-    const QString text = writable ? QStringLiteral("select rowid, * from ") + table + rest : sql;
-
+    Connection::Select* select = nullptr;
     try {
         m_connection->requireSameFile();
+        select = &m_connection->preparedSelect(sql);
     } catch (const RuntimeError& error) {
         failOpen(error);
     }
-    QSqlQuery* statement = nullptr;
-    try {
-        statement = &m_connection->prepared(text);
-    } catch (const RuntimeError& error) {
-        failOpen(error);
-    }
-    QSqlQuery& query = *statement;
+    QSqlQuery& query = select->query;
     const auto done = qScopeGuard([&query] { query.finish(); });
     for (int i = 0; i < params.size(); ++i)
         query.bindValue(i, params.at(i));
     if (!query.exec())
         failOpen(engineError(query.lastError()));
 
-    const QSqlRecord record = query.record();
+    const bool writable = !select->table.isEmpty();
     const int first = writable ? 1 : 0;
-    QStringList columns;
-    for (int i = first; i < record.count(); ++i)
-        columns << record.fieldName(i);
-
-    std::vector<Row> rows;
-    while (query.next()) {
-        Row row;
-        if (writable)
-            row.rowid = query.value(0).toLongLong();
-        row.values.reserve(columns.size());
+    if (select->columns.isEmpty()) {
+        const QSqlRecord record = query.record();
         for (int i = first; i < record.count(); ++i)
-            row.values.append(query.value(i));
-        rows.push_back(std::move(row));
+            select->columns << record.fieldName(i);
+    }
+    const int width = int(select->columns.size());
+
+    // The rows are read into one array: one allocation for all of them, and
+    // one to free when the next query replaces them.
+    std::vector<QVariant> values;
+    std::vector<qint64> rowids;
+    while (query.next()) {
+        rowids.push_back(writable ? query.value(0).toLongLong() : -1);
+        for (int i = 0; i < width; ++i)
+            values.push_back(query.value(first + i));
     }
     if (query.lastError().isValid())
         failOpen(engineError(query.lastError()));
 
     m_closedReason.clear();
-    m_table = writable ? table : QString();
-    m_columns = columns;
-    m_rows = std::move(rows);
+    m_table = select->table;
+    m_columns = select->columns;
+    m_values = std::move(values);
+    m_rowids = std::move(rowids);
     m_position = 0;
     m_editMode = EditMode::None;
     m_open = true;
@@ -429,7 +475,8 @@ void Recordset::Close()
     requireOpen();
     m_open = false;
     m_closedReason.clear();
-    m_rows.clear();
+    std::vector<QVariant>().swap(m_values);
+    std::vector<qint64>().swap(m_rowids);
     m_columns.clear();
     m_table.clear();
     m_position = 0;
@@ -439,7 +486,7 @@ void Recordset::Close()
 bool Recordset::Eof() const
 {
     requireOpen();
-    return m_editMode != EditMode::Add && m_position >= m_rows.size();
+    return m_editMode != EditMode::Add && m_position >= m_rowids.size();
 }
 
 void Recordset::MoveFirst()
@@ -447,7 +494,7 @@ void Recordset::MoveFirst()
     requireOpen();
     if (m_editMode != EditMode::None)
         Update();
-    if (m_rows.empty())
+    if (m_rowids.empty())
         throw RuntimeError(ErrorNumber::NoCurrentRecord,
                            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                           "Requested operation requires a current record."));
@@ -523,7 +570,7 @@ void Recordset::requireOpen() const
 
 void Recordset::requireCurrentRow() const
 {
-    if (m_position >= m_rows.size())
+    if (m_position >= m_rowids.size())
         throw RuntimeError(ErrorNumber::NoCurrentRecord,
                            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                           "Requested operation requires a current record."));
@@ -544,7 +591,7 @@ QVariant Recordset::value(int index) const
     if (m_editMode != EditMode::None)
         return m_pending.at(index);
     requireCurrentRow();
-    return m_rows[m_position].values.at(index);
+    return m_values[m_position * std::size_t(m_columns.size()) + std::size_t(index)];
 }
 
 void Recordset::setValue(int index, const QVariant& value)
@@ -556,7 +603,8 @@ void Recordset::setValue(int index, const QVariant& value)
         if (m_table.isEmpty())
             throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("The result set cannot be updated."));
         m_editMode = EditMode::Edit;
-        m_pending = m_rows[m_position].values;
+        const auto row = m_values.begin() + std::ptrdiff_t(m_position * std::size_t(m_columns.size()));
+        m_pending = QVector<QVariant>(row, row + m_columns.size());
         m_changed = QVector<bool>(m_columns.size(), false);
     }
     m_pending[index] = value;
@@ -588,39 +636,52 @@ void Recordset::insertPending()
         raise(query.lastError());
     m_connection->noteChange();
 
-    Row row;
-    row.rowid = query.lastInsertId().toLongLong();
-    row.values = m_pending;
-    m_rows.push_back(std::move(row));
-    m_position = m_rows.size() - 1;
+    m_rowids.push_back(query.lastInsertId().toLongLong());
+    m_values.insert(m_values.end(), m_pending.begin(), m_pending.end());
+    m_position = m_rowids.size() - 1;
+}
+
+// The statement that writes the changed columns of one row. A move writes the
+// same column of row after row, so the text is built once for all of them.
+const QString& Recordset::updateText()
+{
+    if (m_table == m_updateTable && m_changed == m_updateColumns)
+        return m_updateText;
+    QStringList assignments;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_changed.at(i))
+            assignments << quoted(m_columns.at(i)) + QStringLiteral(" = ?");
+    }
+    m_updateTable = m_table;
+    m_updateColumns = m_changed;
+    m_updateText = assignments.isEmpty() ? QString()
+                                         : QStringLiteral("update %1 set %2 where rowid = ?")
+                                               .arg(quoted(m_table), assignments.join(QStringLiteral(", ")));
+    return m_updateText;
 }
 
 void Recordset::updateCurrent()
 {
-    QStringList assignments;
-    QVariantList values;
-    for (int i = 0; i < m_columns.size(); ++i) {
-        if (!m_changed.at(i))
-            continue;
-        assignments << quoted(m_columns.at(i)) + QStringLiteral(" = ?");
-        values << m_pending.at(i);
-    }
-    if (assignments.isEmpty())
+    const QString& sql = updateText();
+    if (sql.isEmpty())
         return;
     m_connection->requireSameFile();
-    QSqlQuery& query = m_connection->prepared(QStringLiteral("update %1 set %2 where rowid = ?")
-                                                  .arg(quoted(m_table), assignments.join(QStringLiteral(", "))));
+    QSqlQuery& query = m_connection->prepared(sql);
     const auto done = qScopeGuard([&query] { query.finish(); });
-    for (int i = 0; i < values.size(); ++i)
-        query.bindValue(i, values.at(i));
-    query.bindValue(int(values.size()), m_rows[m_position].rowid);
+    int bound = 0;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_changed.at(i))
+            query.bindValue(bound++, m_pending.at(i));
+    }
+    query.bindValue(bound, m_rowids[m_position]);
     if (!query.exec())
         raise(query.lastError());
     m_connection->noteChange();
     if (query.numRowsAffected() == 0)
         throw RuntimeError(RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have "
                                                          "been changed since it was last read."));
-    m_rows[m_position].values = m_pending;
+    std::copy(m_pending.begin(), m_pending.end(),
+              m_values.begin() + std::ptrdiff_t(m_position * std::size_t(m_columns.size())));
 }
 
 // ---- modMain --------------------------------------------------------------
@@ -629,6 +690,10 @@ namespace modMain {
 
 void OpenRecordset(const QString& sql, const QVariantList& params)
 {
+    // Still open on an earlier query: closed first, as the failed open would
+    // have it closed and tried again, without raising that error row after row.
+    if (dbRecordset.isOpen())
+        dbRecordset.Close();
     try {
         dbRecordset.Open(sql, params, &dbConnection);
     } catch (const RuntimeError& error) {

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <unordered_map>
 #include <vector>
 
 class RuntimeError;
@@ -44,8 +45,26 @@ public:
 
     // Throws RuntimeError when the file opened is no longer at its path: it was
     // deleted, or another file was put in its place. What is read or written
-    // then belongs to a file nobody will open again.
+    // then belongs to a file nobody will open again. Inside an Action the file
+    // was checked when the action began.
     void requireSameFile() const;
+
+    // One user action that may read and write many rows, as a move of 10,000
+    // units: the file is looked at once as it begins (requireSameFile then
+    // answers from that look), and no commit inside it stops to fold the log
+    // into the file; the first commit after it does. Each row is still
+    // committed on its own. Actions may nest; the outermost one counts.
+    class Action
+    {
+    public:
+        explicit Action(Connection& connection);
+        ~Action();
+        Action(const Action&) = delete;
+        Action& operator=(const Action&) = delete;
+
+    private:
+        Connection& m_connection;
+    };
 
     // The statement for `sql`, prepared at its first use and kept for the next:
     // the windows run the same few statements row after row, and preparing one
@@ -54,12 +73,27 @@ public:
     // holds the file.
     QSqlQuery& prepared(const QString& sql);
 
+    // A query that selects all columns of one table, prepared at its first use
+    // with the row id in front so that a changed row can be written back.
+    struct Select
+    {
+        QSqlQuery query;
+        QString table; // empty: the query is no such select, and read-only
+        QStringList columns;
+    };
+    Select& preparedSelect(const QString& sql);
+
 private:
     static void useWriteAheadLog(const QSqlDatabase& db);
     QString damage(const QSqlDatabase& db) const;
     QString misorderedColumns(const QSqlDatabase& db) const;
+    void pragma(const QString& text) const;
+    bool isSameFile() const;
 
     QHash<QString, QSqlQuery> m_statements;
+    std::unordered_map<QString, Select> m_selects;
+    int m_actions = 0;
+    bool m_sameFileAtAction = true;
 
     QString m_name;
     QString m_path;
@@ -114,12 +148,6 @@ private:
     friend class Field;
     enum class EditMode { None, Edit, Add };
 
-    struct Row
-    {
-        qint64 rowid = -1;
-        QVector<QVariant> values;
-    };
-
     // Records why the result set stays closed, so the caller's first access
     // can tell the user, and throws `error`.
     [[noreturn]] void failOpen(const RuntimeError& error);
@@ -130,12 +158,19 @@ private:
     void setValue(int index, const QVariant& value);
     void insertPending();
     void updateCurrent();
+    const QString& updateText();
 
     Connection* m_connection = nullptr;
     QString m_table;
     QStringList m_columns;
-    std::vector<Row> m_rows;
+    // The rows one after the other, m_columns.size() values each.
+    std::vector<QVariant> m_values;
+    std::vector<qint64> m_rowids;
     std::size_t m_position = 0;
+    // The update statement for the columns changed last, kept for the next row.
+    QString m_updateTable;
+    QVector<bool> m_updateColumns;
+    QString m_updateText;
     bool m_open = false;
     QString m_closedReason;
     EditMode m_editMode = EditMode::None;

@@ -351,8 +351,13 @@ void frmOptions::runMove(quint8 code)
 void frmOptions::ApplyMove()
 {
     MoveFailures failures;
-    if (writePass(lst1, MoveCode == 2, true, failures))
-        writePass(lst2, MoveCode == 3, false, failures);
+    {
+        // Thousands of rows may change: the file is looked at once for them
+        // all, and the log folded into it once they are written.
+        const Connection::Action action(modMain::dbConnection);
+        if (writePass(lst1, MoveCode == 2, true, failures))
+            writePass(lst2, MoveCode == 3, false, failures);
+    }
     reportFailures(failures);
     if (ItemKind == Kind::Unit)
         cbProperty_Click();
