@@ -374,9 +374,9 @@ bool frmNew::addUnit()
 }
 
 // The new unit's factor: the chosen base unit's factor divided by the typed
-// number of base units in one new unit. The converter reads factors in single
-// precision, so only a positive factor within its range that does not round to
-// zero there gives a unit that converts.
+// number of base units in one new unit. Only a positive factor that single
+// precision holds without rounding to zero is taken, so every factor in a
+// catalogue stays within the range catalogues have always kept.
 bool frmNew::checkFactor(double& factor)
 {
     const QString text = txtUnitValue->text();
