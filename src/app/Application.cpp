@@ -1,24 +1,11 @@
 #include "Application.h"
 
+#include "FormLayout.h"
 #include "MessageBox.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 
-#include <QIcon>
 #include <QLibraryInfo>
-
-namespace {
-
-// The pictures installed in the icon theme, built in so that a copy that is not installed shows them too.
-QIcon programIcon()
-{
-    QIcon icon;
-    for (const int size : {16, 32, 48, 256})
-        icon.addFile(QStringLiteral(":/images/quantaro-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv)
 {
@@ -35,7 +22,8 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv)
     // are picked by name, and Qt's own come first.
     setLibraryPaths({QLibraryInfo::path(QLibraryInfo::PluginsPath)});
     // After the plugin folders are settled: an icon looks for icon plugins.
-    setWindowIcon(programIcon());
+    // The pictures installed in the icon theme are built in too, so a copy that is not installed shows them.
+    setWindowIcon(FormLayout::programIcon());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event)

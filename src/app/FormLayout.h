@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 class QGroupBox;
@@ -22,7 +24,28 @@ template <typename T> T* named(T* widget, const QString& name)
     return widget;
 }
 
-// A frame with its caption in Tahoma bold 9.75 pt, drawn in dark red.
+// A frame with its caption in Tahoma bold 9.75 pt, drawn in dark red where
+// the window is light, in a readable red where it is dark.
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption);
+
+// The contrast ratio of two colours by their relative luminance, from 1 to 21.
+double contrast(const QColor& a, const QColor& b);
+
+// Text readers can read needs this contrast against its background.
+constexpr double ReadableContrast = 4.5;
+
+// The designed text colour where it is readable on `background`, otherwise
+// the nearest readable colour of the same hue, or black or white.
+QColor readableOn(const QColor& designed, const QColor& background);
+
+// True where a face is light enough for dark text.
+bool isLight(const QColor& face);
+
+// Gives a button its designed face and a caption colour readable on it.
+void setFace(QWidget* button, const QColor& face);
+
+// The program's picture in every size it is drawn at, so each size and its
+// double for high-density screens comes from its own image, never an enlarged one.
+QIcon programIcon();
 
 } // namespace FormLayout

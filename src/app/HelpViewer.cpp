@@ -1,6 +1,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
+#include "FormLayout.h"
 #include "HelpContents.h"
 #include "HelpPage.h"
 
@@ -29,7 +30,8 @@ HelpViewer::HelpViewer(QWidget* owner)
     setObjectName(QStringLiteral("HelpViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Quantaro Help"));
-    setWindowIcon(QIcon(QStringLiteral(":/images/help.png")));
+    // The program's own picture: the question mark is the help buttons' picture.
+    setWindowIcon(FormLayout::programIcon());
 
     m_contents->setObjectName(QStringLiteral("helpContents"));
     m_contents->setAccessibleName(QStringLiteral("Contents"));

@@ -1,5 +1,6 @@
 #include "MDIMain.h"
 
+#include "FormLayout.h"
 #include "ShowHelpTopic.h"
 #include "convert/frmUnitConv.h"
 #include "frmAbout.h"
@@ -25,6 +26,7 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(
 {
     setObjectName(QStringLiteral("MDIMain"));
     setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) + WebAddress);
+    setWindowIcon(FormLayout::programIcon());
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setAccessibleName(QStringLiteral("Windows"));
     setCentralWidget(m_mdiArea);

@@ -142,9 +142,9 @@ void frmUnitConv::createControls()
     cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
     cmdHelp_0->setIconSize(QSize(32, 32));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
-    QPalette lightGrey = cmdHelp_0->palette();
-    lightGrey.setColor(QPalette::Button, QColor(0xE0, 0xE0, 0xE0));
-    cmdHelp_0->setPalette(lightGrey);
+    // The light grey face belongs to a light window; on a dark one the button keeps the palette's face.
+    if (FormLayout::isLight(palette().color(QPalette::Window)))
+        FormLayout::setFace(cmdHelp_0, QColor(0xE0, 0xE0, 0xE0));
     place(cmdHelp_0, 5580, 4965, 825, 735);
 
     for (SortedLists::ListView* list : {lstUnitFrm, lstUnitTo})

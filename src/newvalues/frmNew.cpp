@@ -86,9 +86,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setFont(designFont(QStringLiteral("Tahoma"), 9.75, true));
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, QColor(192, 192, 192));
-    button->setPalette(palette);
+    FormLayout::setFace(button, QColor(192, 192, 192));
     place(button, 9900, top, 1245, 345);
     return button;
 }
