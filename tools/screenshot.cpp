@@ -1,6 +1,7 @@
 // Draws the main window with the converter at work into a PNG, for the README:
-//   screenshot <catalogue-file> <output.png>
-// The catalogue is only read.
+//   screenshot <catalogue-file> <output.png> [--dark]
+// --dark draws it in the Fusion style on a dark palette; QT_SCALE_FACTOR=2
+// in the environment draws it at double pixel density. The catalogue is only read.
 #include "app/MDIMain.h"
 #include "app/MessageBox.h"
 #include "app/SortedLists.h"
@@ -12,6 +13,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <QSignalBlocker>
+#include <QStyleFactory>
 
 #include <cstdio>
 
@@ -24,6 +26,23 @@ void selectText(SortedLists::ListView* list, const QString& text)
         list->setCurrentRow(found);
 }
 
+// A dark palette as a dark desktop theme gives it.
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor light(235, 235, 235);
+    dark.setColor(QPalette::Window, QColor(53, 53, 53));
+    dark.setColor(QPalette::WindowText, light);
+    dark.setColor(QPalette::Base, QColor(35, 35, 35));
+    dark.setColor(QPalette::AlternateBase, QColor(53, 53, 53));
+    dark.setColor(QPalette::Text, light);
+    dark.setColor(QPalette::Button, QColor(53, 53, 53));
+    dark.setColor(QPalette::ButtonText, light);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    return dark;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -31,9 +50,14 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: screenshot <catalogue-file> <output.png>\n");
+    const bool dark = argc == 4 && QByteArray(argv[3]) == "--dark";
+    if (argc != 3 && !dark) {
+        std::fprintf(stderr, "usage: screenshot <catalogue-file> <output.png> [--dark]\n");
         return 2;
+    }
+    if (dark) {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(darkPalette());
     }
     QLocale::setDefault(QLocale::c());
     MessageBox::setIntercepting(true);
