@@ -128,6 +128,15 @@ void addLength(TestDatabase& db)
     db.addUnit("14", "Zero", 0, "1015");
 }
 
+// Units whose names share their first letters, as type-ahead meets them.
+void addFeet(TestDatabase& db)
+{
+    db.addProperty("1015", "Length");
+    db.addUnit("11", "Fathom", 0.5, "1015");
+    db.addUnit("12", "Foot", 1, "1015");
+    db.addUnit("13", "Inch", 12, "1015");
+}
+
 bool isRuntimeError(const MessageBox::Record& record, int number)
 {
     return record.style == MsgStyle::Critical && record.title == AppTitle &&
@@ -840,6 +849,83 @@ private slots:
             QVERIFY(focused);
             QCOMPARE(focused->objectName(), chain[i]);
         }
+    }
+
+    // Typing a name in a unit list selects the unit it names and converts
+    // once typing pauses: one warning at most, and none before the pause.
+    void typeAheadConvertsOncePaused_data()
+    {
+        QTest::addColumn<bool>("inSource");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("source, name") << true << "Foot"
+                                      << "Foot"
+                                      << "Select Unit To";
+        QTest::newRow("target, name") << false << "Foot"
+                                      << "Foot"
+                                      << "Select Unit From";
+        QTest::newRow("source, arrows") << true << ""
+                                        << "Inch"
+                                        << "Select Unit To";
+    }
+    void typeAheadConvertsOncePaused()
+    {
+        QFETCH(bool, inSource);
+        QFETCH(QString, keys);
+        QFETCH(QString, unit);
+        QFETCH(QString, message);
+        TestDatabase db;
+        addFeet(db);
+        db.openShared();
+        Converter c;
+        c.pick(QStringLiteral("Length"));
+        c.type(QStringLiteral("1"));
+        ListView* list = inSource ? c.from() : c.to();
+        list->setFocus();
+        if (keys.isEmpty()) {
+            QTest::keyClick(list, Qt::Key_Down);
+            QTest::keyClick(list, Qt::Key_Down);
+        } else {
+            QTest::keyClicks(list, keys);
+        }
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        QCOMPARE(selectedText(list), unit);
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, message);
+        QCOMPARE(selectedText(list), unit);
+    }
+
+    // With both units chosen by typing, the conversion runs after the pause;
+    // a click meanwhile converts at once and drops the waiting one.
+    void typedUnitsConvert()
+    {
+        TestDatabase db;
+        addFeet(db);
+        db.openShared();
+        Converter c;
+        c.pick(QStringLiteral("Length"));
+        c.type(QStringLiteral("2"));
+        c.to()->setFocus();
+        QTest::keyClicks(c.to(), QStringLiteral("Inch"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        QCOMPARE(MessageBox::takeRecords().size(), 1);
+        c.from()->setFocus();
+        QTest::keyClicks(c.from(), QStringLiteral("Foot"));
+        QCOMPARE(c.output()->text(), QString());
+        QTRY_COMPARE(c.output()->text(), QStringLiteral("24"));
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+
+        c.type(QStringLiteral("1"));
+        QTest::keyClick(c.from(), Qt::Key_Up);
+        c.click(c.from(), QStringLiteral("Foot"));
+        QCOMPARE(c.output()->text(), QStringLiteral("12"));
+        c.output()->clear();
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        QCOMPARE(c.output()->text(), QString());
+        QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
     void accessKeys_data()

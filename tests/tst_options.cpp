@@ -178,6 +178,8 @@ private slots:
     void fontsColoursAndTabOrder();
     void opensWithNoKindChosen();
     void clickTogglesEntries();
+    void typeAheadKeepsSelection_data();
+    void typeAheadKeepsSelection();
     void unitKindPromptsEveryTime();
     void propertyKindSplitsByFlag();
     void pickingListsUnits_data();
@@ -346,6 +348,39 @@ void TestOptions::clickTogglesEntries()
     host.clickEntry(host.lst1(), QStringLiteral("area"));
     QCOMPARE(host.lst1()->selectedRows().size(), 1);
     QCOMPARE(host.lst1()->text(host.lst1()->selectedRow()), QStringLiteral("Mass"));
+}
+
+void TestOptions::typeAheadKeepsSelection_data()
+{
+    QTest::addColumn<QStringList>("selected");
+    QTest::newRow("nothing selected") << QStringList{};
+    QTest::newRow("one selected") << QStringList{"Furlong"};
+    QTest::newRow("the typed entry selected") << QStringList{"Foot", "Furlong"};
+}
+
+// Typing a name moves the current entry only; "-->" then moves what was clicked.
+void TestOptions::typeAheadKeepsSelection()
+{
+    QFETCH(QStringList, selected);
+    TestDatabase db;
+    db.addProperty("1", "Fathom");
+    db.addProperty("2", "Foot");
+    db.addProperty("3", "Furlong");
+    db.openShared();
+    Host host;
+    QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
+    host.selectEntries(selected, {});
+    ListView* list = host.lst1();
+    list->setFocus();
+    QTest::keyClicks(list, QStringLiteral("Foot"));
+    QCOMPARE(list->text(list->currentIndex().row()), QStringLiteral("Foot"));
+    QStringList kept;
+    for (const int row : list->selectedRows())
+        kept << list->text(row);
+    QCOMPARE(kept, selected);
+    host.click("cmdHideSel");
+    QCOMPARE(texts(host.lst2()), selected);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
 void TestOptions::unitKindPromptsEveryTime()

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QToolTip>
 
 #include <algorithm>
@@ -161,6 +163,25 @@ ListView::ListView(QWidget* parent, Model* shared) : QListView(parent), m_entrie
     setUniformItemSizes(true);
     setModel(m_entries);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::itemSelectionChanged);
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    const QScopedValueRollback pressed(m_keyPressed, true);
+    QListView::keyPressEvent(event);
+}
+
+void ListView::keyboardSearch(const QString& search)
+{
+    if (selectionMode() != MultiSelection) {
+        QListView::keyboardSearch(search);
+        return;
+    }
+    // The search makes the match current with a toggle; the selection is put back.
+    const QItemSelection kept = selectionModel()->selection();
+    QListView::keyboardSearch(search);
+    if (selectionModel()->selection() != kept)
+        selectionModel()->select(kept, QItemSelectionModel::ClearAndSelect);
 }
 
 QList<int> ListView::selectedRows() const

@@ -106,15 +106,24 @@ public:
     // Makes `row` the current entry, changing the selection as `command` says.
     void setCurrentRow(int row, QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect);
 
+    // True while a key the user pressed is moving the selection.
+    bool selectingByKeys() const { return m_keyPressed; }
+
+    // Typing a name moves to the entry it starts; in a list of many selected
+    // entries it leaves the selection as it is, as the arrow keys do.
+    void keyboardSearch(const QString& search) override;
+
 signals:
     // The selection changed, by the user or by the program.
     void itemSelectionChanged();
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     Model* m_entries;
+    bool m_keyPressed = false;
 };
 
 // Gives `combo` a Model of its own, which the functions below fill.

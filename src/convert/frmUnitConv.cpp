@@ -14,6 +14,7 @@
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <utility>
 
@@ -166,9 +168,16 @@ void frmUnitConv::connectHandlers()
     // selection itself is watched; a mouse click converts when it ends, also
     // on the entry that is already selected.
     connect(lstUnitFrm, &SortedLists::ListView::itemSelectionChanged, this,
-            [this] { unitSelectionChanged(m_mouseFrm, &frmUnitConv::lstUnitFrm_Click); });
+            [this] { unitSelectionChanged(lstUnitFrm, m_mouseFrm, &frmUnitConv::lstUnitFrm_Click); });
     connect(lstUnitTo, &SortedLists::ListView::itemSelectionChanged, this,
-            [this] { unitSelectionChanged(m_mouseTo, &frmUnitConv::lstUnitTo_Click); });
+            [this] { unitSelectionChanged(lstUnitTo, m_mouseTo, &frmUnitConv::lstUnitTo_Click); });
+    m_typingPause = new QTimer(this);
+    m_typingPause->setSingleShot(true);
+    m_typingPause->setInterval(QApplication::keyboardInputInterval());
+    connect(m_typingPause, &QTimer::timeout, this, [this] {
+        if (m_typedClick)
+            clickNow(std::exchange(m_typedClick, nullptr));
+    });
     lstUnitFrm->viewport()->installEventFilter(this);
     lstUnitTo->viewport()->installEventFilter(this);
     connect(cmdSwap, &QPushButton::clicked, this, &frmUnitConv::cmdSwap_Click);
@@ -263,13 +272,26 @@ qint32 frmUnitConv::selectedPropertyId() const
     return SortedLists::itemData(cbProperty, index);
 }
 
-void frmUnitConv::unitSelectionChanged(MouseInList& mouse, void (frmUnitConv::*click)())
+void frmUnitConv::unitSelectionChanged(const SortedLists::ListView* list, MouseInList& mouse,
+                                       void (frmUnitConv::*click)())
 {
     // While the button is down the click is not over yet: its release converts once.
     if (mouse.pressed) {
         mouse.selectionChanged = true;
         return;
     }
+    if (list->selectingByKeys()) {
+        m_typedClick = click;
+        m_typingPause->start();
+        return;
+    }
+    clickNow(click);
+}
+
+void frmUnitConv::clickNow(void (frmUnitConv::*click)())
+{
+    m_typingPause->stop();
+    m_typedClick = nullptr;
     (this->*click)();
 }
 
@@ -305,7 +327,7 @@ void frmUnitConv::watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent
         const bool clicked = released.isValid() && released == mouse.pressedEntry && !mouse.doubled;
         const bool changed = std::exchange(mouse.selectionChanged, false);
         if (clicked || changed)
-            (this->*click)();
+            clickNow(click);
         return;
     }
     default:
@@ -365,6 +387,8 @@ void frmUnitConv::ConvertValue()
 
 void frmUnitConv::cmdSwap_Click()
 {
+    m_typingPause->stop();
+    m_typedClick = nullptr;
     runGuarded(this, [this] {
         if (!inputsReady())
             return;

@@ -10,6 +10,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace SortedLists {
 class ListView;
@@ -65,7 +66,9 @@ private:
     bool inputsReady();
     qint32 selectedPropertyId() const;
     void ConvertValue();
-    void unitSelectionChanged(MouseInList& mouse, void (frmUnitConv::*click)());
+    void unitSelectionChanged(const SortedLists::ListView* list, MouseInList& mouse, void (frmUnitConv::*click)());
+    // Runs a list's click handler now, dropping a conversion that waits for typing to pause.
+    void clickNow(void (frmUnitConv::*click)());
     void watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent* event, void (frmUnitConv::*click)());
 
     QLabel* lbloutput_0 = nullptr;
@@ -88,4 +91,8 @@ private:
     QPushButton* cmdHelp_0 = nullptr;
     MouseInList m_mouseFrm;
     MouseInList m_mouseTo;
+    // A selection made by keys converts once typing pauses, so type-ahead
+    // completes a name before the conversion, or its warning, runs.
+    QTimer* m_typingPause = nullptr;
+    void (frmUnitConv::*m_typedClick)() = nullptr;
 };
