@@ -11,7 +11,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStringListModel>
 
 namespace {
 
@@ -57,7 +58,10 @@ QWidget* controls()
     auto* frame = new QGroupBox(QStringLiteral("Output"), form);
     frame->setFont(font(QStringLiteral("Tahoma"), 8.25, true));
     frame->setGeometry(440, 18, 347, 51);
-    auto* list = new QListWidget(form);
+    // A view over a model at uniform height, as the converter's unit lists are.
+    auto* list = new QListView(form);
+    list->setUniformItemSizes(true);
+    list->setModel(new QStringListModel(list));
     list->setGeometry(4, 94, 349, 303);
     auto* button = new QPushButton(QStringLiteral("&Swap"), form);
     button->setFont(font(QStringLiteral("Tahoma"), 9.75, true));
