@@ -191,6 +191,33 @@ private slots:
         QCOMPARE(pixmap.devicePixelRatio(), 2.0);
     }
 
+    // Every push button's caption fits inside the button's frame and margins once the window shows.
+    void buttonCaptionsFit()
+    {
+        frmUnitConv converter;
+        frmNew values;
+        frmOptions options;
+        for (QWidget* window :
+             {static_cast<QWidget*>(&converter), static_cast<QWidget*>(&values), static_cast<QWidget*>(&options)}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (const QPushButton* button : window->findChildren<QPushButton*>()) {
+                QString caption = button->text();
+                caption.remove(QLatin1Char('&'));
+                if (caption.isEmpty())
+                    continue;
+                const QStyle* style = button->style();
+                int room = button->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) -
+                           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+                if (!button->icon().isNull())
+                    room -= button->iconSize().width() + 4;
+                const int needed = button->fontMetrics().horizontalAdvance(caption);
+                QVERIFY2(needed <= room,
+                         qPrintable(QStringLiteral("%1: %2 > %3").arg(button->objectName()).arg(needed).arg(room)));
+            }
+        }
+    }
+
     void windowsCarryTheProgramIcon()
     {
         MDIMain main;

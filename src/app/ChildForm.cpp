@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMap>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 
@@ -119,6 +120,17 @@ qreal fittingSize(const QWidget* widget, const QString& caption, int room)
     return font.pointSizeF();
 }
 
+// The width a push button's caption may take: inside its frame and margins, beside its picture.
+int pushButtonRoom(const QPushButton* button)
+{
+    const QStyle* style = button->style();
+    int room = button->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) -
+               2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+    if (!button->icon().isNull())
+        room -= button->iconSize().width() + 4;
+    return room;
+}
+
 } // namespace
 
 void ChildForm::fitCaptions()
@@ -141,6 +153,11 @@ void ChildForm::fitCaptions()
         const int indicator = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button) +
                               button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
         consider(button, button->text(), button->width() - indicator - 2);
+    }
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->text().isEmpty())
+            continue;
+        consider(button, button->text(), pushButtonRoom(button));
     }
     for (QWidget* widget : fitted) {
         const qreal size = groupSize.value(widget->metaObject()->className() + widget->font().toString());

@@ -62,7 +62,8 @@ protected:
 
 private:
     // Where a designed font is missing, the fallback may be wider: shrink a
-    // caption's font until the text fits its designed box, so nothing is cut off.
+    // caption's font until the text fits its designed box (a label, an option
+    // button, a push button inside its frame), so nothing is cut off.
     void fitCaptions();
     void finishUnload();
     bool m_captionsFitted = false;
