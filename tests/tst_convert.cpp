@@ -928,6 +928,36 @@ private slots:
         QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
+    // F1 presses the help button and Escape "&Done", from whichever control has the focus.
+    void helpAndEscapeKeys_data()
+    {
+        QTest::addColumn<QString>("focused");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("F1 in the value") << "txtInput" << int(Qt::Key_F1) << "cmdHelp_0";
+        QTest::newRow("F1 in a unit list") << "lstUnitTo" << int(Qt::Key_F1) << "cmdHelp_0";
+        QTest::newRow("Escape in the value") << "txtInput" << int(Qt::Key_Escape) << "cmdCancel";
+        QTest::newRow("Escape in a unit list") << "lstUnitFrm" << int(Qt::Key_Escape) << "cmdCancel";
+        QTest::newRow("Escape on a button") << "cmdSwap" << int(Qt::Key_Escape) << "cmdCancel";
+    }
+    void helpAndEscapeKeys()
+    {
+        QFETCH(QString, focused);
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        TestDatabase db;
+        db.openShared();
+        Converter c;
+        QWidget* control = c.get<QWidget>(qPrintable(focused));
+        control->setFocus();
+        QSignalSpy clicked(c.get<QPushButton>(qPrintable(button)), &QPushButton::clicked);
+        // Stop the click from running its handler (help or unloading): the press is what is checked.
+        c.get<QPushButton>(qPrintable(button))->disconnect(c.form);
+        QTest::keyClick(control, Qt::Key(key));
+        QVERIFY(clicked.wait());
+        QCOMPARE(clicked.size(), 1);
+    }
+
     void accessKeys_data()
     {
         QTest::addColumn<int>("key");

@@ -1,6 +1,7 @@
 #include "ChildForm.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMap>
 #include <QMdiSubWindow>
@@ -167,4 +168,28 @@ void ChildForm::fitCaptions()
             widget->setFont(font);
         }
     }
+}
+
+QAbstractButton* ChildForm::buttonCaptioned(const QStringList& captions) const
+{
+    const auto buttons = findChildren<QPushButton*>();
+    for (QPushButton* button : buttons)
+        if (captions.contains(button->text()) && button->isVisible() && button->isEnabled())
+            return button;
+    return nullptr;
+}
+
+void ChildForm::keyPressEvent(QKeyEvent* event)
+{
+    QAbstractButton* button = nullptr;
+    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_F1)
+        button = findChild<QPushButton*>(QStringLiteral("cmdHelp_0"));
+    else if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_Escape)
+        button = buttonCaptioned({QStringLiteral("&Done"), QStringLiteral("&Ok")});
+    if (button && button->isVisible() && button->isEnabled()) {
+        button->animateClick();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

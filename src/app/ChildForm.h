@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class QAbstractButton;
+class QKeyEvent;
 class QMdiSubWindow;
 
 // A window shown inside the main window. Loading it runs Form_Load once, every
@@ -58,6 +60,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // F1 presses the window's help button; Escape presses its "&Done" or "&Ok".
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -65,6 +69,8 @@ private:
     // caption's font until the text fits its designed box (a label, an option
     // button, a push button inside its frame), so nothing is cut off.
     void fitCaptions();
+    // The window's visible, enabled push button captioned one of `captions`, or null.
+    QAbstractButton* buttonCaptioned(const QStringList& captions) const;
     void finishUnload();
     bool m_captionsFitted = false;
     bool m_unloading = false;
