@@ -290,9 +290,14 @@ void frmUnitConv::unitSelectionChanged(const SortedLists::ListView* list, MouseI
 
 void frmUnitConv::clickNow(void (frmUnitConv::*click)())
 {
+    dropTypedClick();
+    (this->*click)();
+}
+
+void frmUnitConv::dropTypedClick()
+{
     m_typingPause->stop();
     m_typedClick = nullptr;
-    (this->*click)();
 }
 
 bool frmUnitConv::eventFilter(QObject* watched, QEvent* event)
@@ -387,8 +392,7 @@ void frmUnitConv::ConvertValue()
 
 void frmUnitConv::cmdSwap_Click()
 {
-    m_typingPause->stop();
-    m_typedClick = nullptr;
+    dropTypedClick();
     runGuarded(this, [this] {
         if (!inputsReady())
             return;

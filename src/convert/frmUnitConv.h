@@ -69,6 +69,8 @@ private:
     void unitSelectionChanged(const SortedLists::ListView* list, MouseInList& mouse, void (frmUnitConv::*click)());
     // Runs a list's click handler now, dropping a conversion that waits for typing to pause.
     void clickNow(void (frmUnitConv::*click)());
+    // Forgets a conversion that waits for typing to pause.
+    void dropTypedClick();
     void watchMouse(QAbstractItemView* list, MouseInList& mouse, QEvent* event, void (frmUnitConv::*click)());
 
     QLabel* lbloutput_0 = nullptr;
