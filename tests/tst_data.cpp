@@ -157,6 +157,75 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // A result set opened for some fields reads those alone, walks every row,
+    // and writes a changed field back like any other.
+    void someFieldsOnly()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? order by UID"), {QStringLiteral("1015")},
+                      {0, 4});
+        QStringList seen;
+        for (; !dbRecordset.Eof(); dbRecordset.MoveNext())
+            seen << dbRecordset.Fields(0).Value().toString() + dbRecordset.Fields(4).Value().toString();
+        QCOMPARE(seen, (QStringList{QStringLiteral("10"), QStringLiteral("20")}));
+        dbRecordset.MoveFirst();
+        QCOMPARE(errorOf([] { dbRecordset.Fields(1).Value(); }), ErrorNumber::ItemNotFound);
+        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Update();
+        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toString(), QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("select uname from tbUnits where UID = '1'")).toString(),
+                 QStringLiteral("Metre"));
+        // Fields outside the table's columns: every field is read.
+        OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")}, {9});
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+    }
+
+    // A change made while a walk is under way is in the file for other readers
+    // at once, and the walk goes on over the rows after it; a walk read to its
+    // last row holds nothing, so the log folds into the file.
+    void writeDuringWalk()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        OpenRecordset(QStringLiteral("select * from tbUnits order by UID"));
+        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Update();
+        QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toString(), QStringLiteral("1"));
+        dbRecordset.MoveNext();
+        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QVERIFY(!dbRecordset.Eof());
+        dbRecordset.MoveNext();
+        QVERIFY(dbRecordset.Eof());
+        QSqlQuery query(modMain::dbConnection.database());
+        QVERIFY(query.exec(QStringLiteral("pragma wal_checkpoint(truncate)")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+    }
+
+    // Two result sets over the same query walk it each on its own.
+    void twoWalksOfOneQuery()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        const QString sql = QStringLiteral("select * from tbUnits order by UID");
+        Recordset first;
+        first.Open(sql);
+        Recordset second;
+        second.Open(sql);
+        second.MoveNext();
+        QCOMPARE(first.Fields(1).Value().toString(), QStringLiteral("Metre"));
+        QCOMPARE(second.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        first.MoveNext();
+        QCOMPARE(first.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        second.MoveNext();
+        QVERIFY(second.Eof());
+        QVERIFY(!first.Eof());
+    }
+
     // Only a query of all columns of one table can write its rows back; the
     // spelling of its keywords and spaces does not matter.
     void selectAllSpellings_data()

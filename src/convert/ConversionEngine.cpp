@@ -58,7 +58,7 @@ const QString UnitRemedy = QStringLiteral("Choose another unit, or hide this one
 // and turn every result into 0 as a target.
 double readFactor(qint32 uid)
 {
-    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)});
+    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)}, {1, 2});
     Recordset& rows = modMain::dbRecordset;
     if (rows.isOpen() && rows.Eof())
         throw RuntimeError(ErrorNumber::NoCurrentRecord,

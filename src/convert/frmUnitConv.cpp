@@ -245,7 +245,9 @@ void frmUnitConv::fillUnits()
 {
     modMain::CurrentPropID = QString::number(selectedPropertyId());
     ResolveUnitProperty();
-    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID});
+    // The identifier, the name and the flag are all a fill reads.
+    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID},
+                           {0, 1, 4});
     Recordset& rows = modMain::dbRecordset;
     SortedLists::Batch visible;
     // Both lists take the same rows in one go, also those read before a

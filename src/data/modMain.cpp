@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -315,24 +316,54 @@ QSqlQuery& Connection::prepared(const QString& sql)
     return *m_statements.insert(sql, query);
 }
 
-Connection::Select& Connection::preparedSelect(const QString& sql)
+std::shared_ptr<Connection::Select> Connection::preparedSelect(const QString& sql, const QList<int>& fields)
 {
-    const auto found = m_selects.find(sql);
-    if (found != m_selects.end())
+    QString key = sql;
+    for (const int field : fields)
+        key += QLatin1Char('\n') + QString::number(field);
+    const auto found = m_selects.find(key);
+    // A result set walking the kept statement holds the other reference.
+    if (found != m_selects.end() && found->second.use_count() == 1)
         return found->second;
-    constexpr int MaxSelects = 64;
+
+    auto select = std::make_shared<Select>();
+    QString rest;
+    const bool writable = splitSelectAll(sql, select->table, rest);
+    if (!writable)
+        select->table.clear();
+    // The file's tables hold the designed columns first and in order, so those
+    // can be selected by name.
+    const QStringList designed = writable ? Schema::columns(select->table) : QStringList();
+    const bool narrowed = !fields.isEmpty() && !designed.isEmpty() &&
+                          std::all_of(fields.begin(), fields.end(),
+                                      [&designed](int field) { return field >= 0 && field < designed.size(); });
+    QString text = sql;
+    if (narrowed) {
+        QStringList names;
+        select->columns = designed;
+        select->sources.assign(std::size_t(designed.size()), -1);
+        for (const int field : fields) {
+            if (select->sources[std::size_t(field)] >= 0)
+                continue;
+            select->sources[std::size_t(field)] = int(names.size()) + 1;
+            names << quoted(designed.at(field));
+        }
+        text = QStringLiteral("select rowid, ") + names.join(QLatin1Char(',')) + QStringLiteral(" from ") +
+               select->table + rest;
+    } else if (writable) {
+        text = QStringLiteral("select rowid, * from ") + select->table + rest;
+    }
+    select->query = QSqlQuery(database());
+    select->query.setForwardOnly(true);
+    if (!select->query.prepare(text))
+        raise(select->query.lastError());
+    if (found != m_selects.end())
+        return select;
+    constexpr std::size_t MaxSelects = 64;
     if (m_selects.size() >= MaxSelects)
         m_selects.clear();
-    Select select;
-    QString rest;
-    const bool writable = splitSelectAll(sql, select.table, rest);
-    if (!writable)
-        select.table.clear();
-    select.query = QSqlQuery(database());
-    select.query.setForwardOnly(true);
-    if (!select.query.prepare(writable ? QStringLiteral("select rowid, * from ") + select.table + rest : sql))
-        raise(select.query.lastError());
-    return m_selects.emplace(sql, std::move(select)).first->second;
+    m_selects.emplace(key, select);
+    return select;
 }
 
 void Connection::pragma(const QString& text) const
@@ -415,7 +446,12 @@ void Field::setValue(const QVariant& value)
 
 // ---- Recordset ------------------------------------------------------------
 
-void Recordset::Open(const QString& sql, const QVariantList& params, Connection* connection)
+Recordset::~Recordset()
+{
+    release();
+}
+
+void Recordset::Open(const QString& sql, const QVariantList& params, Connection* connection, const QList<int>& fields)
 {
     if (m_open)
         throw RuntimeError(ErrorNumber::ObjectOpen,
@@ -424,59 +460,99 @@ void Recordset::Open(const QString& sql, const QVariantList& params, Connection*
         m_connection = connection;
     if (!m_connection)
         m_connection = &modMain::dbConnection;
-
-    Connection::Select* select = nullptr;
+    m_sql = sql;
+    m_params = params;
+    m_fields = fields;
     try {
-        m_connection->requireSameFile();
-        select = &m_connection->preparedSelect(sql);
+        run();
     } catch (const RuntimeError& error) {
         failOpen(error);
     }
-    QSqlQuery& query = select->query;
-    const auto done = qScopeGuard([&query] { query.finish(); });
-    for (int i = 0; i < params.size(); ++i)
-        query.bindValue(i, params.at(i));
-    if (!query.exec())
-        failOpen(engineError(query.lastError()));
-
-    const bool writable = !select->table.isEmpty();
-    const int first = writable ? 1 : 0;
-    if (select->columns.isEmpty()) {
-        const QSqlRecord record = query.record();
-        for (int i = first; i < record.count(); ++i)
-            select->columns << record.fieldName(i);
-    }
-    const int width = int(select->columns.size());
-
-    // The rows are read into one array: one allocation for all of them, and
-    // one to free when the next query replaces them.
-    std::vector<QVariant> values;
-    std::vector<qint64> rowids;
-    while (query.next()) {
-        rowids.push_back(writable ? query.value(0).toLongLong() : -1);
-        for (int i = 0; i < width; ++i)
-            values.push_back(query.value(first + i));
-    }
-    if (query.lastError().isValid())
-        failOpen(engineError(query.lastError()));
-
     m_closedReason.clear();
-    m_table = select->table;
-    m_columns = select->columns;
-    m_values = std::move(values);
-    m_rowids = std::move(rowids);
-    m_position = 0;
     m_editMode = EditMode::None;
     m_open = true;
+}
+
+void Recordset::run()
+{
+    release();
+    m_connection->requireSameFile();
+    m_select = m_connection->preparedSelect(m_sql, m_fields);
+    QSqlQuery& query = m_select->query;
+    for (int i = 0; i < m_params.size(); ++i)
+        query.bindValue(i, m_params.at(i));
+    if (!query.exec()) {
+        const QSqlError error = query.lastError();
+        release();
+        raise(error);
+    }
+    const int first = m_select->table.isEmpty() ? 0 : 1;
+    if (m_select->sources.empty()) {
+        const QSqlRecord record = query.record();
+        for (int i = first; i < record.count(); ++i) {
+            m_select->columns << record.fieldName(i);
+            m_select->sources.push_back(i);
+        }
+    }
+    m_table = m_select->table;
+    m_columns = m_select->columns;
+    m_readable = QVector<bool>(m_columns.size(), false);
+    for (int i = 0; i < m_columns.size(); ++i)
+        m_readable[i] = m_select->sources[std::size_t(i)] >= 0;
+    m_row = QVector<QVariant>(m_columns.size());
+    m_position = 0;
+    m_readError.clear();
+    m_ahead = query.next();
+    if (!m_ahead && query.lastError().isValid()) {
+        const QSqlError error = query.lastError();
+        release();
+        raise(error);
+    }
+    advance();
+}
+
+void Recordset::advance()
+{
+    m_atRow = m_ahead;
+    if (!m_ahead) {
+        release();
+        return;
+    }
+    QSqlQuery& query = m_select->query;
+    const std::vector<int>& sources = m_select->sources;
+    m_rowid = m_table.isEmpty() ? -1 : query.value(0).toLongLong();
+    for (int i = 0; i < m_row.size(); ++i) {
+        if (sources[std::size_t(i)] >= 0)
+            m_row[i] = query.value(sources[std::size_t(i)]);
+    }
+    // Reading on at once tells Eof without waiting, and lets the last row go
+    // with the statement finished.
+    m_ahead = query.next();
+    if (!m_ahead) {
+        if (query.lastError().isValid())
+            m_readError = engineError(query.lastError()).description();
+        release();
+    }
+}
+
+void Recordset::release()
+{
+    m_ahead = false;
+    if (!m_select)
+        return;
+    m_select->query.finish();
+    m_select.reset();
 }
 
 void Recordset::Close()
 {
     requireOpen();
+    release();
     m_open = false;
     m_closedReason.clear();
-    std::vector<QVariant>().swap(m_values);
-    std::vector<qint64>().swap(m_rowids);
+    m_row.clear();
+    m_readable.clear();
+    m_atRow = false;
     m_columns.clear();
     m_table.clear();
     m_position = 0;
@@ -486,7 +562,7 @@ void Recordset::Close()
 bool Recordset::Eof() const
 {
     requireOpen();
-    return m_editMode != EditMode::Add && m_position >= m_rowids.size();
+    return m_editMode != EditMode::Add && !m_atRow;
 }
 
 void Recordset::MoveFirst()
@@ -494,11 +570,12 @@ void Recordset::MoveFirst()
     requireOpen();
     if (m_editMode != EditMode::None)
         Update();
-    if (m_rowids.empty())
+    if (m_position > 0)
+        run();
+    if (!m_atRow)
         throw RuntimeError(ErrorNumber::NoCurrentRecord,
                            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                           "Requested operation requires a current record."));
-    m_position = 0;
 }
 
 void Recordset::MoveNext()
@@ -508,6 +585,11 @@ void Recordset::MoveNext()
         Update();
     requireCurrentRow();
     ++m_position;
+    if (!m_readError.isEmpty()) {
+        m_atRow = false;
+        throw RuntimeError(ErrorNumber::ProviderError, std::exchange(m_readError, QString()));
+    }
+    advance();
 }
 
 int Recordset::fieldCount() const
@@ -570,7 +652,7 @@ void Recordset::requireOpen() const
 
 void Recordset::requireCurrentRow() const
 {
-    if (m_position >= m_rowids.size())
+    if (!m_atRow)
         throw RuntimeError(ErrorNumber::NoCurrentRecord,
                            QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. "
                                           "Requested operation requires a current record."));
@@ -588,10 +670,16 @@ QVariant Recordset::value(int index) const
 {
     requireOpen();
     checkIndex(index);
-    if (m_editMode != EditMode::None)
+    if (m_editMode == EditMode::Add || (m_editMode == EditMode::Edit && m_changed.at(index)))
         return m_pending.at(index);
     requireCurrentRow();
-    return m_values[m_position * std::size_t(m_columns.size()) + std::size_t(index)];
+    if (!m_readable.at(index))
+        throw RuntimeError(ErrorNumber::ItemNotFound,
+                           QStringLiteral("The field %1 (%2) was not read: the result set was opened for other "
+                                          "fields only.")
+                               .arg(index)
+                               .arg(m_columns.at(index)));
+    return m_row.at(index);
 }
 
 void Recordset::setValue(int index, const QVariant& value)
@@ -603,8 +691,7 @@ void Recordset::setValue(int index, const QVariant& value)
         if (m_table.isEmpty())
             throw RuntimeError(ErrorNumber::ProviderError, QStringLiteral("The result set cannot be updated."));
         m_editMode = EditMode::Edit;
-        const auto row = m_values.begin() + std::ptrdiff_t(m_position * std::size_t(m_columns.size()));
-        m_pending = QVector<QVariant>(row, row + m_columns.size());
+        m_pending = m_row;
         m_changed = QVector<bool>(m_columns.size(), false);
     }
     m_pending[index] = value;
@@ -636,9 +723,13 @@ void Recordset::insertPending()
         raise(query.lastError());
     m_connection->noteChange();
 
-    m_rowids.push_back(query.lastInsertId().toLongLong());
-    m_values.insert(m_values.end(), m_pending.begin(), m_pending.end());
-    m_position = m_rowids.size() - 1;
+    // The row added is the current row and the last: rows not read yet are dropped.
+    release();
+    m_rowid = query.lastInsertId().toLongLong();
+    m_row = m_pending;
+    m_readable = QVector<bool>(m_columns.size(), true);
+    m_atRow = true;
+    ++m_position;
 }
 
 // The statement that writes the changed columns of one row. A move writes the
@@ -673,36 +764,40 @@ void Recordset::updateCurrent()
         if (m_changed.at(i))
             query.bindValue(bound++, m_pending.at(i));
     }
-    query.bindValue(bound, m_rowids[m_position]);
+    query.bindValue(bound, m_rowid);
     if (!query.exec())
         raise(query.lastError());
     m_connection->noteChange();
     if (query.numRowsAffected() == 0)
         throw RuntimeError(RowNotLocated, QStringLiteral("Row cannot be located for updating. Some values may have "
                                                          "been changed since it was last read."));
-    std::copy(m_pending.begin(), m_pending.end(),
-              m_values.begin() + std::ptrdiff_t(m_position * std::size_t(m_columns.size())));
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_changed.at(i)) {
+            m_row[i] = m_pending.at(i);
+            m_readable[i] = true;
+        }
+    }
 }
 
 // ---- modMain --------------------------------------------------------------
 
 namespace modMain {
 
-void OpenRecordset(const QString& sql, const QVariantList& params)
+void OpenRecordset(const QString& sql, const QVariantList& params, const QList<int>& fields)
 {
     // Still open on an earlier query: closed first, as the failed open would
     // have it closed and tried again, without raising that error row after row.
     if (dbRecordset.isOpen())
         dbRecordset.Close();
     try {
-        dbRecordset.Open(sql, params, &dbConnection);
+        dbRecordset.Open(sql, params, &dbConnection, fields);
     } catch (const RuntimeError& error) {
         if (error.number() != ErrorNumber::ObjectOpen)
             return;
         // Still open on an earlier query: close it and try once more.
         try {
             dbRecordset.Close();
-            dbRecordset.Open(sql, params, &dbConnection);
+            dbRecordset.Open(sql, params, &dbConnection, fields);
         } catch (const RuntimeError&) {
         }
     }

@@ -7,6 +7,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -73,15 +74,22 @@ public:
     // holds the file.
     QSqlQuery& prepared(const QString& sql);
 
-    // A query that selects all columns of one table, prepared at its first use
-    // with the row id in front so that a changed row can be written back.
+    // A query prepared at its first use and kept for the next. A query that
+    // selects all columns of one table runs with the row id in front, so that
+    // a changed row can be written back; given the fields a reader uses, it
+    // selects those alone, which is what most of the cost of a row is.
     struct Select
     {
         QSqlQuery query;
         QString table; // empty: the query is no such select, and read-only
         QStringList columns;
+        // For each field, its position in the query's rows, or -1 when it is not read.
+        std::vector<int> sources;
     };
-    Select& preparedSelect(const QString& sql);
+    // The prepared select for `sql` reading `fields` (all when empty). One
+    // that a result set still walks is not handed out again: the second
+    // reader gets a statement of its own.
+    std::shared_ptr<Select> preparedSelect(const QString& sql, const QList<int>& fields = {});
 
 private:
     static void useWriteAheadLog(const QSqlDatabase& db);
@@ -91,7 +99,7 @@ private:
     bool isSameFile() const;
 
     QHash<QString, QSqlQuery> m_statements;
-    std::unordered_map<QString, Select> m_selects;
+    std::unordered_map<QString, std::shared_ptr<Select>> m_selects;
     int m_actions = 0;
     bool m_sameFileAtAction = true;
 
@@ -117,22 +125,35 @@ private:
     int m_index;
 };
 
-// A result set over one query: the rows are read when it opens, and a row can be
-// added or the current row changed and written back at once with Update.
+// A result set over one query, read forward one row at a time as the caller
+// moves on, so that a walk over many rows holds one of them; a row can be added
+// or the current row changed and written back at once with Update. The query
+// is finished as soon as its last row is read, so that a result set left open
+// holds nothing of the file.
 class Recordset
 {
 public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(const Recordset&) = delete;
+    Recordset& operator=(const Recordset&) = delete;
+
     // Runs `sql` with its `?` placeholders bound to `params`, positioned on the
-    // first row. Throws 3705 when already open, or the engine's error (and
-    // stays closed) when the query cannot run.
-    void Open(const QString& sql, const QVariantList& params = {}, Connection* connection = nullptr);
+    // first row. `fields` names the only fields the caller reads (all when
+    // empty); reading another one then throws 3265. Throws 3705 when already
+    // open, or the engine's error (and stays closed) when the query cannot run.
+    void Open(const QString& sql, const QVariantList& params = {}, Connection* connection = nullptr,
+              const QList<int>& fields = {});
     // Throws 3704 when already closed. A pending edit is discarded.
     void Close();
     bool isOpen() const { return m_open; }
 
     // True past the last row, and at once for an empty result.
     bool Eof() const;
+    // Back to the first row: the query runs again when the result set has moved.
     void MoveFirst();
+    // On to the next row. A row the engine failed to read throws its error
+    // here, and the result set is then past its end.
     void MoveNext();
     Field Fields(int index) { return Field(*this, index); }
     int fieldCount() const;
@@ -140,6 +161,7 @@ public:
     // Starts a new, empty row that becomes the current row.
     void AddNew();
     // Writes the pending new row, or the changes to the current row, at once.
+    // A row added becomes the current row, and the last one.
     void Update();
     // Drops a pending new row or pending changes.
     void CancelUpdate();
@@ -151,6 +173,12 @@ private:
     // Records why the result set stays closed, so the caller's first access
     // can tell the user, and throws `error`.
     [[noreturn]] void failOpen(const RuntimeError& error);
+    // Runs the query from its start; throws the engine's error.
+    void run();
+    // Takes the row the query stands on as the current row, and reads the next.
+    void advance();
+    // Finishes the query: nothing more is read.
+    void release();
     void requireOpen() const;
     void requireCurrentRow() const;
     void checkIndex(int index) const;
@@ -161,11 +189,22 @@ private:
     const QString& updateText();
 
     Connection* m_connection = nullptr;
+    QString m_sql;
+    QVariantList m_params;
+    QList<int> m_fields;
+    std::shared_ptr<Connection::Select> m_select;
     QString m_table;
     QStringList m_columns;
-    // The rows one after the other, m_columns.size() values each.
-    std::vector<QVariant> m_values;
-    std::vector<qint64> m_rowids;
+    // The current row, one value per field; which of them were read.
+    QVector<QVariant> m_row;
+    QVector<bool> m_readable;
+    qint64 m_rowid = -1;
+    bool m_atRow = false;
+    // The query stands on the row after the current one.
+    bool m_ahead = false;
+    // The engine's failure to read the row after the current one.
+    QString m_readError;
+    // How many times the result set moved on since the query ran.
     std::size_t m_position = 0;
     // The update statement for the columns changed last, kept for the next row.
     QString m_updateTable;
@@ -187,10 +226,10 @@ inline Recordset dbRecordset;
 // The property whose units a window is about to list.
 inline QString CurrentPropID;
 
-// Opens dbRecordset on `sql`, discarding whatever it held. Reports nothing: a
-// query that cannot run leaves dbRecordset closed, and the caller meets the
-// error at its first access.
-void OpenRecordset(const QString& sql, const QVariantList& params = {});
+// Opens dbRecordset on `sql`, discarding whatever it held; `fields` as for
+// Recordset::Open. Reports nothing: a query that cannot run leaves dbRecordset
+// closed, and the caller meets the error at its first access.
+void OpenRecordset(const QString& sql, const QVariantList& params = {}, const QList<int>& fields = {});
 
 // True when the catalogue stores `text` and gives it back unchanged. A lone
 // surrogate has no UTF-8 form, the database engine takes a leading U+FEFF or

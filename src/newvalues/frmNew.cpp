@@ -265,7 +265,7 @@ void frmNew::cbProperty_Click()
         modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, chosen));
         ResolveUnitProperty();
         modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? and df = '0' "),
-                               {modMain::CurrentPropID});
+                               {modMain::CurrentPropID}, {0, 1});
         Recordset& rows = modMain::dbRecordset;
         {
             SortedLists::Batch units;

@@ -278,7 +278,8 @@ void frmOptions::cbProperty_Click()
     try {
         modMain::CurrentPropID = QString::number(selectedPropertyId());
         ResolveUnitProperty();
-        modMain::OpenRecordset(QStringLiteral("Select * from tbUnits where PropID = ?"), {modMain::CurrentPropID});
+        modMain::OpenRecordset(QStringLiteral("Select * from tbUnits where PropID = ?"), {modMain::CurrentPropID},
+                               {0, 1, UnitFlagColumn});
         fillListsFromRecordset(UnitFlagColumn);
         modMain::dbRecordset.Close();
     } catch (const std::exception&) {
@@ -402,13 +403,15 @@ bool frmOptions::writePass(SortedLists::ListView* list, bool takeAll, bool hide,
 bool frmOptions::writeFlag(qint32 id, bool hide)
 {
     const bool property = ItemKind == Kind::Property;
+    const int flagColumn = property ? PropertyFlagColumn : UnitFlagColumn;
+    // The lookup reads the flag alone: the row is only written.
     modMain::OpenRecordset(property ? QStringLiteral("select * from tbProperty where PropID = ?")
                                     : QStringLiteral("select * from tbUnits where UID = ?"),
-                           {QString::number(id)});
+                           {QString::number(id)}, {flagColumn});
     Recordset& rs = modMain::dbRecordset;
     if (rs.Eof())
         return false;
-    rs.Fields(property ? PropertyFlagColumn : UnitFlagColumn).setValue(hide ? Hidden : Visible);
+    rs.Fields(flagColumn).setValue(hide ? Hidden : Visible);
     rs.Update();
     return true;
 }
