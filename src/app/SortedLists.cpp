@@ -7,7 +7,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <numeric>
 #include <string>
 
 namespace SortedLists {
@@ -50,16 +49,35 @@ void Batch::add(const QString& text, qint32 data)
 
 const std::vector<std::size_t>& Batch::sortedOrder() const
 {
-    if (m_sortedOrder.size() != m_entries.size()) {
-        m_sortedOrder.resize(m_entries.size());
-        std::iota(m_sortedOrder.begin(), m_sortedOrder.end(), std::size_t(0));
-        std::vector<std::u32string> keys;
-        keys.reserve(m_entries.size());
-        for (const Entry& entry : m_entries)
-            keys.push_back(foldKey(entry.text));
-        std::stable_sort(m_sortedOrder.begin(), m_sortedOrder.end(),
-                         [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    if (m_sortedOrder.size() == m_entries.size())
+        return m_sortedOrder;
+    // Most comparisons are settled by the first three folded code points,
+    // packed into one number in the order the keys sort (0 past the end of a
+    // key, so a shorter key sorts first); only equal packs compare whole keys.
+    struct Sortable
+    {
+        quint64 head;
+        std::size_t position;
+    };
+    std::vector<std::u32string> keys;
+    keys.reserve(m_entries.size());
+    std::vector<Sortable> order;
+    order.reserve(m_entries.size());
+    for (const Entry& entry : m_entries) {
+        keys.push_back(foldKey(entry.text));
+        const std::u32string& key = keys.back();
+        quint64 head = 0;
+        for (std::size_t i = 0; i < 3; ++i)
+            head = head << 21 | (i < key.size() ? quint64(key[i]) + 1 : 0);
+        order.push_back({head, order.size()});
     }
+    std::stable_sort(order.begin(), order.end(), [&keys](const Sortable& a, const Sortable& b) {
+        return a.head != b.head ? a.head < b.head : keys[a.position] < keys[b.position];
+    });
+    m_sortedOrder.clear();
+    m_sortedOrder.reserve(order.size());
+    for (const Sortable& entry : order)
+        m_sortedOrder.push_back(entry.position);
     return m_sortedOrder;
 }
 
