@@ -193,6 +193,7 @@ private slots:
     void moveUnits_data();
     void moveUnits();
     void wholeListButtonsOnEmptySource_data();
+    void selectionAcrossRefill();
     void wholeListButtonsOnEmptySource();
     void hidingPropertyKeepsUnitFlags();
     void borrowedUnitHiddenForEveryBorrower();
@@ -662,6 +663,41 @@ void TestOptions::moveUnits()
     QCOMPARE(host.cbProperty()->currentText(), QStringLiteral("Length"));
     QCOMPARE(texts(host.lst2()), hiddenAfter);
     QCOMPARE(host.lst1()->count() + host.lst2()->count(), 4);
+    QVERIFY(MessageBox::takeRecords().isEmpty());
+}
+
+// A move refills both lists from the catalogue: no entry stays selected, each
+// entry carries its own row's identifier, and the next selection moves the
+// rows it names, whatever place the refill gave them.
+void TestOptions::selectionAcrossRefill()
+{
+    TestDatabase db;
+    fillCatalogue(db);
+    db.openShared();
+    Host host;
+    host.chooseUnitKind(QStringLiteral("Length"));
+    host.selectEntries({QStringLiteral("metre"), QStringLiteral("Foot")}, {QStringLiteral("inch")});
+    host.click("cmdHideSel");
+    QCOMPARE(texts(host.lst1()), QStringList{QStringLiteral("inch")});
+    QCOMPARE(texts(host.lst2()),
+             (QStringList{QStringLiteral("Foot"), QStringLiteral("metre"), QStringLiteral("Yard")}));
+    for (const ListView* list : {host.lst1(), host.lst2()}) {
+        QVERIFY(list->selectedRows().isEmpty());
+        for (int row = 0; row < list->count(); ++row)
+            QCOMPARE(db.scalar(QStringLiteral("select uname from tbUnits where UID = '%1'").arg(list->itemData(row)))
+                         .toString(),
+                     list->text(row));
+    }
+
+    host.selectEntries({}, {QStringLiteral("metre"), QStringLiteral("Yard")});
+    QCOMPARE(host.lst2()->selectedRows(), (QList<int>{1, 2}));
+    host.click("cmdShowSel");
+    QCOMPARE(db.scalar("select df from tbUnits where UID = '1'").toString(), QStringLiteral("0"));
+    QCOMPARE(db.scalar("select df from tbUnits where UID = '4'").toString(), QStringLiteral("0"));
+    QCOMPARE(db.scalar("select df from tbUnits where UID = '2'").toString(), QStringLiteral("1"));
+    QCOMPARE(texts(host.lst1()),
+             (QStringList{QStringLiteral("inch"), QStringLiteral("metre"), QStringLiteral("Yard")}));
+    QVERIFY(host.lst1()->selectedRows().isEmpty());
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
