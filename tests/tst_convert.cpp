@@ -928,6 +928,36 @@ private slots:
         QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
+    // A unit typed a moment before the property changes or Clear is pressed
+    // converts nothing once typing pauses: its lists are gone.
+    void typedUnitForgottenByPropertyOrClear_data()
+    {
+        QTest::addColumn<bool>("clear");
+        QTest::newRow("property chosen again") << false;
+        QTest::newRow("Clear") << true;
+    }
+    void typedUnitForgottenByPropertyOrClear()
+    {
+        QFETCH(bool, clear);
+        TestDatabase db;
+        addFeet(db);
+        db.openShared();
+        Converter c;
+        c.pick(QStringLiteral("Length"));
+        c.type(QStringLiteral("1"));
+        c.from()->setFocus();
+        QTest::keyClicks(c.from(), QStringLiteral("Foot"));
+        QCOMPARE(selectedText(c.from()), QStringLiteral("Foot"));
+        if (clear)
+            c.press("cmdClear");
+        else
+            c.pick(QStringLiteral("Length"));
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
+        QVERIFY2(boxes.isEmpty(), qPrintable(boxes.value(0).text));
+        QCOMPARE(c.output()->text(), QString());
+    }
+
     // F1 presses the help button and Escape "&Done", from whichever control has the focus.
     void helpAndEscapeKeys_data()
     {

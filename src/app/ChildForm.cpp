@@ -1,6 +1,7 @@
 #include "ChildForm.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMap>
@@ -96,6 +97,23 @@ void ChildForm::nameControlsAfterLabels()
             buddy->setAccessibleName(caption);
         }
     }
+}
+
+QWidget* ChildForm::firstControl() const
+{
+    for (QWidget* widget = nextInFocusChain(); widget && widget != this; widget = widget->nextInFocusChain()) {
+        if (isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) && !widget->focusProxy() &&
+            widget->isVisibleTo(this) && widget->isEnabled())
+            return widget;
+    }
+    return nullptr;
+}
+
+void ChildForm::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    if (QWidget* control = firstControl())
+        control->setFocus(event->reason());
 }
 
 void ChildForm::showEvent(QShowEvent* event)

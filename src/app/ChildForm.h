@@ -57,9 +57,14 @@ public:
     // accessible name, so screen readers announce the list or box by its caption.
     // Called again by windows that change captions.
     void nameControlsAfterLabels();
+    // The first control a Tab reaches in the window: visible, enabled and taking focus by Tab.
+    QWidget* firstControl() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Focus given to the window itself goes on to its first control, so the
+    // window opens ready for the keyboard.
+    void focusInEvent(QFocusEvent* event) override;
     // F1 presses the window's help button; Escape presses its "&Done" or "&Ok".
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

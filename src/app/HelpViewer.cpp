@@ -44,6 +44,8 @@ HelpViewer::HelpViewer(QWidget* owner)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({230, 630});
     setCentralWidget(splitter);
+    // The page comes first for the keyboard, as the reader starts there.
+    QWidget::setTabOrder(m_page, m_contents);
     statusBar()->setObjectName(QStringLiteral("helpStatus"));
 
     createActions();
@@ -89,6 +91,8 @@ void HelpViewer::createActions()
     m_showContents->setChecked(true);
     connect(m_showContents, &QAction::toggled, this, &HelpViewer::showContents);
     QAction* close = action("actClose", QStringLiteral("C&lose"), QStyle::SP_DialogCloseButton, QKeySequence::Close);
+    // Escape closes the help as it closes a dialog.
+    close->setShortcuts(QKeySequence::keyBindings(QKeySequence::Close) << QKeySequence(Qt::Key_Escape));
     connect(close, &QAction::triggered, this, &QWidget::close);
 }
 

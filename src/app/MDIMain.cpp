@@ -139,7 +139,9 @@ void MDIMain::bringToFront(ChildForm* form)
         frame->showNormal();
     m_mdiArea->setActiveSubWindow(frame);
     frame->raise();
-    form->setFocus();
+    // A window brought back keeps the control it had the focus on; a new one starts at its first control.
+    if (!form->isAncestorOf(QApplication::focusWidget()))
+        form->setFocus();
 }
 
 void MDIMain::subWindowActivated(QMdiSubWindow* frame)
@@ -157,6 +159,16 @@ void MDIMain::showEvent(QShowEvent* event)
         m_loaded = true;
         MDIForm_Load();
     }
+}
+
+void MDIMain::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        mnucontents_Click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void MDIMain::closeEvent(QCloseEvent* event)

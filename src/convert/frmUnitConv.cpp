@@ -227,7 +227,9 @@ void frmUnitConv::Form_Activate()
 void frmUnitConv::clearUnitLists()
 {
     // Both lists show these entries; emptying them drops both selections
-    // without a selection event, so nothing converts.
+    // without a selection event, so nothing converts, not even a selection
+    // typed a moment before that waits for typing to pause.
+    dropTypedClick();
     units->clear();
 }
 

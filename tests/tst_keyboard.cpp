@@ -1,0 +1,325 @@
+// The program worked by keyboard alone: where the focus starts, F1 and
+// Escape in every window, and a whole session without the mouse.
+#include "TestDatabase.h"
+
+#include "app/HelpPage.h"
+#include "app/HelpViewer.h"
+#include "app/MDIMain.h"
+#include "app/MessageBox.h"
+#include "app/ShowHelpTopic.h"
+#include "app/frmAbout.h"
+#include "convert/frmUnitConv.h"
+#include "newvalues/frmNew.h"
+#include "options/frmOptions.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// The main window on the shipped catalogue, shown and active as the program starts it.
+struct Shell
+{
+    Shell()
+    {
+        db.useShippedCatalogue();
+        db.openShared();
+        main.show();
+    }
+    TestDatabase db;
+    MDIMain main;
+};
+
+QString focusedName()
+{
+    const QWidget* focused = QApplication::focusWidget();
+    return focused ? focused->objectName() : QString();
+}
+
+// The child window that holds the focus.
+QString focusedWindow()
+{
+    for (QWidget* up = QApplication::focusWidget(); up; up = up->parentWidget())
+        if (qobject_cast<ChildForm*>(up))
+            return up->objectName();
+    return QString();
+}
+
+// The help window the main window owns, if one is open.
+HelpViewer* openHelp(const MDIMain& main)
+{
+    for (HelpViewer* viewer : main.findChildren<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly))
+        if (viewer->isVisible())
+            return viewer;
+    return nullptr;
+}
+
+void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
+void type(const QString& text)
+{
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+// Presses Tab until the control named `name` has the focus; false when a round of the window never reaches it.
+bool tabTo(const QString& name)
+{
+    for (int i = 0; i < 20 && focusedName() != name; ++i)
+        press(Qt::Key_Tab);
+    return focusedName() == name;
+}
+
+// Replaces the text of the focused editable combo and presses Return, which picks the entry so named.
+void chooseInCombo(const QString& text)
+{
+    press(Qt::Key_End);
+    press(Qt::Key_Home, Qt::ShiftModifier);
+    type(text);
+    press(Qt::Key_Return);
+}
+
+QString boxTexts(const QList<MessageBox::Record>& boxes)
+{
+    QStringList texts;
+    for (const MessageBox::Record& box : boxes)
+        texts << box.text;
+    return texts.join(QStringLiteral(" | "));
+}
+
+} // namespace
+
+class TestKeyboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+        setHelpDirectory(qEnvironmentVariable("QUANTARO_BUILD_DIR", QCoreApplication::applicationDirPath()));
+    }
+    void init() { MessageBox::takeRecords(); }
+
+    // Each window opens with the focus on its first control in tab order.
+    void focusStartsOnFirstControl_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::newRow("converter at start") << ""
+                                            << "frmUnitConv"
+                                            << "cbProperty";
+        QTest::newRow("converter from the menu") << "mnuUnitConv"
+                                                 << "frmUnitConv"
+                                                 << "cbProperty";
+        QTest::newRow("New Values") << "mnuNG"
+                                    << "frmNew"
+                                    << "rdBtn_1";
+        QTest::newRow("Options") << "mnuOption"
+                                 << "frmOptions"
+                                 << "cbProperty";
+        QTest::newRow("About") << "mnuAbt"
+                               << "frmAbout"
+                               << "Command1";
+    }
+    void focusStartsOnFirstControl()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        Shell shell;
+        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        if (!action.isEmpty()) {
+            if (action == QLatin1String("mnuUnitConv"))
+                shell.main.unloadChild<frmUnitConv>();
+            shell.main.findChild<QAction*>(action)->trigger();
+        }
+        QTRY_COMPARE(focusedWindow(), window);
+        QCOMPARE(focusedName(), control);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    // F1 presses a window's help button, Escape its "&Done" or "&Ok".
+    void childWindowKeys_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("New Values, F1") << "mnuNG"
+                                        << "txtValue" << int(Qt::Key_F1) << "cmdHelp_0";
+        QTest::newRow("New Values, Escape") << "mnuNG"
+                                            << "txtUnitValue" << int(Qt::Key_Escape) << "cmdExit";
+        QTest::newRow("Options, F1") << "mnuOption"
+                                     << "cbProperty" << int(Qt::Key_F1) << "cmdHelp_0";
+        QTest::newRow("Options, Escape") << "mnuOption"
+                                         << "lst1" << int(Qt::Key_Escape) << "cmdCancel";
+        QTest::newRow("About, Escape") << "mnuAbt"
+                                       << "Command1" << int(Qt::Key_Escape) << "Command1";
+    }
+    void childWindowKeys()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, button);
+        Shell shell;
+        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        shell.main.findChild<QAction*>(action)->trigger();
+        QMdiSubWindow* frame = shell.main.mdiArea()->activeSubWindow();
+        QVERIFY(frame);
+        auto* pressed = frame->widget()->findChild<QPushButton*>(button);
+        QVERIFY(pressed);
+        // The press is what is checked: the button's own handler stays out of it.
+        pressed->disconnect(frame->widget());
+        QSignalSpy clicked(pressed, &QPushButton::clicked);
+        QWidget* focused = frame->widget()->findChild<QWidget*>(control);
+        QVERIFY(focused);
+        focused->setFocus();
+        QTest::keyClick(focused, Qt::Key(key));
+        QVERIFY(clicked.wait());
+        QCOMPARE(clicked.size(), 1);
+        QVERIFY(!openHelp(shell.main));
+    }
+
+    // F1 where no window has a help button is Help > Contents; Escape closes the help.
+    void mainWindowHelpKeys_data()
+    {
+        QTest::addColumn<bool>("withAbout");
+        QTest::newRow("in the About box") << true;
+        QTest::newRow("with no child window") << false;
+    }
+    void mainWindowHelpKeys()
+    {
+        QFETCH(bool, withAbout);
+        Shell shell;
+        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        shell.main.unloadChild<frmUnitConv>();
+        if (withAbout)
+            shell.main.mnuAbt_Click();
+        else
+            shell.main.setFocus();
+        QTRY_VERIFY(QApplication::focusWidget());
+        press(Qt::Key_F1);
+        QPointer<HelpViewer> viewer = openHelp(shell.main);
+        QVERIFY(viewer);
+        QVERIFY(!viewer->showsNotFoundPage());
+        QCOMPARE(viewer->page()->source().fragment(), QStringLiteral("a"));
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->page()));
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!viewer);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    // A whole session by keys alone, each key sent to the control that has the focus.
+    void keyboardOnlySession()
+    {
+        Shell shell;
+        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        QTRY_COMPARE(focusedName(), QStringLiteral("cbProperty"));
+
+        // Convert 3 Foot to Inch, the units chosen by typing their names.
+        chooseInCombo(QStringLiteral("Length"));
+        QVERIFY(tabTo(QStringLiteral("txtInput")));
+        type(QStringLiteral("3"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("lstUnitFrm"));
+        type(QStringLiteral("Foot"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("lstUnitTo"));
+        type(QStringLiteral("Inch"));
+        auto* output = shell.main.findChild<QLineEdit*>(QStringLiteral("txtOutput"));
+        QTRY_COMPARE(output->text(), QStringLiteral("36"));
+        QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
+        QVERIFY(tabTo(QStringLiteral("cmdSwap")));
+        press(Qt::Key_Space);
+        QTRY_COMPARE(output->text(), QStringLiteral("0.25"));
+
+        // New Values: a property, then a unit of it.
+        press(Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmNew"));
+        QCOMPARE(focusedName(), QStringLiteral("rdBtn_1"));
+        QVERIFY(tabTo(QStringLiteral("txtValue")));
+        type(QStringLiteral("Reading speed"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("txtUnitValue"));
+        type(QStringLiteral("Words per minute"));
+        press(Qt::Key_A, Qt::AltModifier);
+        QTRY_COMPARE(shell.db.scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
+        QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
+
+        QVERIFY(tabTo(QStringLiteral("rdBtn_1")));
+        press(Qt::Key_Down);
+        QTRY_VERIFY(shell.main.findChild<QRadioButton*>(QStringLiteral("rdBtn_2"))->isChecked());
+        const QList<MessageBox::Record> prompt = MessageBox::takeRecords();
+        QCOMPARE(prompt.size(), 1);
+        QCOMPARE(prompt[0].text, QStringLiteral("Select a Property from the list Below"));
+        QVERIFY(tabTo(QStringLiteral("cbProperty")));
+        chooseInCombo(QStringLiteral("Reading speed"));
+        QVERIFY(tabTo(QStringLiteral("txtValue")));
+        type(QStringLiteral("Words per hour"));
+        QVERIFY(tabTo(QStringLiteral("txtUnitValue")));
+        type(QStringLiteral("0.0166666666666667"));
+        QVERIFY(tabTo(QStringLiteral("cbUnit")));
+        chooseInCombo(QStringLiteral("Words per minute"));
+        QVERIFY(tabTo(QStringLiteral("cmdCalc")));
+        press(Qt::Key_Space);
+        QTRY_COMPARE(shell.db.scalar("select count(*) from tbUnits where uname = 'Words per hour'").toInt(), 1);
+        QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!shell.main.loadedChild<frmNew>());
+
+        // Options: hide a property, then show it again.
+        press(Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmOptions"));
+        QCOMPARE(focusedName(), QStringLiteral("cbProperty"));
+        press(Qt::Key_Tab);
+        QCOMPARE(focusedName(), QStringLiteral("rbutProperty"));
+        press(Qt::Key_Space);
+        QTRY_VERIFY(shell.main.findChild<QRadioButton*>(QStringLiteral("rbutProperty"))->isChecked());
+        const auto flag = [&shell] {
+            return shell.db.scalar("select propDF from tbProperty where propname = 'Reading speed'").toString();
+        };
+        QCOMPARE(flag(), QStringLiteral("0"));
+        for (const auto& [list, button, hidden] :
+             {std::tuple{"lst1", "cmdHideSel", "1"}, {"lst2", "cmdShowSel", "0"}}) {
+            QVERIFY(tabTo(QLatin1String(list)));
+            // A space in a list selects, so the name is typed up to its first space.
+            type(QStringLiteral("Reading"));
+            press(Qt::Key_Space);
+            QVERIFY(tabTo(QLatin1String(button)));
+            press(Qt::Key_Space);
+            QTRY_COMPARE(flag(), QLatin1String(hidden));
+        }
+        QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
+
+        // The help, opened and closed by keys.
+        press(Qt::Key_F1);
+        QPointer<HelpViewer> viewer;
+        QTRY_VERIFY((viewer = shell.main.findChild<HelpViewer*>()));
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->page()));
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!viewer);
+        // The window manager hands activation back to the main window; the offscreen platform has none.
+        shell.main.activateWindow();
+        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmOptions"));
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!shell.main.loadedChild<frmOptions>());
+        QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
+    }
+};
+
+QTEST_MAIN(TestKeyboard)
+#include "tst_keyboard.moc"
