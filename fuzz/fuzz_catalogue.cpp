@@ -2,7 +2,7 @@
 // returns a catalogue that keeps every rule the program relies on.
 #include "FuzzSupport.h"
 
-#include "data/CatalogueSource.h"
+#include "cataloguesource/CatalogueSource.h"
 
 #include <QDir>
 #include <QFile>

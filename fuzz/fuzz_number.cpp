@@ -3,7 +3,7 @@
 // refuses, the parser refuses as a type mismatch.
 #include "FuzzSupport.h"
 
-#include "convert/NumberText.h"
+#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 
 #include <QLocale>

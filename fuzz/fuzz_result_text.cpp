@@ -3,7 +3,7 @@
 // factor rule's text also within half a millionth, its 6-place rounding).
 #include "FuzzSupport.h"
 
-#include "convert/NumberText.h"
+#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 
 #include <QLocale>

@@ -15,7 +15,7 @@
 #include <QStringList>
 #include <QtTest>
 
-#include "app/SortedLists.h"
+#include "kit/SortedLists.h"
 
 namespace Reliability {
 

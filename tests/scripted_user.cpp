@@ -16,8 +16,8 @@
 #include "app/HelpViewer.h"
 #include "app/MDIMain.h"
 #include "app/Main.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 

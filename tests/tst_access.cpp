@@ -1,8 +1,8 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"

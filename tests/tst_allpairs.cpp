@@ -5,8 +5,8 @@
 // here with integers of any size, apart from the program's floating point.
 #include "TestDatabase.h"
 
-#include "convert/ConversionEngine.h"
-#include "convert/NumberText.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 

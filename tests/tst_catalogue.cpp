@@ -2,8 +2,8 @@
 // sources, the tool that builds Tessaly.mdb, and every factor checked against
 // GNU units.
 
-#include "convert/ConversionEngine.h"
-#include "data/CatalogueSource.h"
+#include "engine/ConversionEngine.h"
+#include "cataloguesource/CatalogueSource.h"
 #include "data/modMain.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "TestDatabase.h"
 
-#include "convert/ConversionEngine.h"
-#include "convert/NumberText.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 

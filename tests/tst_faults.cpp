@@ -8,12 +8,12 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
+#include "kit/MessageBox.h"
 #include "convert/frmUnitConv.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
-#include "newvalues/AddValues.h"
+#include "engine/AddValues.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 

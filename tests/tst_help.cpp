@@ -2,7 +2,7 @@
 #include "app/HelpContents.h"
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
-#include "app/MessageBox.h"
+#include "kit/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 
 #include <QAbstractButton>

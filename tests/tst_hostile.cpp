@@ -8,11 +8,11 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "convert/NumberText.h"
+#include "kit/MessageBox.h"
+#include "engine/NumberText.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
-#include "newvalues/AddValues.h"
+#include "engine/AddValues.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 

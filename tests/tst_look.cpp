@@ -1,6 +1,6 @@
 // Colours and pictures of every window on dark and light palettes and at
 // double pixel density.
-#include "app/FormLayout.h"
+#include "kit/FormLayout.h"
 #include "app/MDIMain.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"

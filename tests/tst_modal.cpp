@@ -1,7 +1,7 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
+#include "kit/MessageBox.h"
 #include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"

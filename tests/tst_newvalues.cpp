@@ -1,14 +1,14 @@
 #include "TestDatabase.h"
 
-#include "app/ChildForm.h"
+#include "kit/ChildForm.h"
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
-#include "convert/ConversionEngine.h"
-#include "convert/NumberText.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
-#include "newvalues/AddValues.h"
+#include "engine/AddValues.h"
 #include "newvalues/frmNew.h"
 
 #include <QAction>

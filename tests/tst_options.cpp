@@ -2,8 +2,8 @@
 
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 #include "newvalues/frmNew.h"
@@ -950,10 +950,13 @@ void TestOptions::helpFailureText()
 {
     TestDatabase db;
     db.openShared();
-    Host host;
+    // Help is opened by the main window, which the options window asks.
+    MDIMain main;
+    main.show();
+    frmOptions* form = main.showChild<frmOptions>();
     const QString library = ChmFile::libraryName();
     ChmFile::setLibraryName(QStringLiteral("quantaro-no-such-chmlib"));
-    host.click("cmdHelp_0");
+    QTest::mouseClick(form->findChild<QPushButton*>("cmdHelp_0"), Qt::LeftButton);
     ChmFile::setLibraryName(library);
     const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
     QCOMPARE(boxes.size(), 1);

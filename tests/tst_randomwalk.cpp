@@ -1,10 +1,10 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "app/frmAbout.h"
-#include "convert/ConversionEngine.h"
+#include "engine/ConversionEngine.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 #include "newvalues/frmNew.h"

@@ -1,4 +1,4 @@
-#include "app/SortedLists.h"
+#include "kit/SortedLists.h"
 
 #include <QComboBox>
 #include <QRandomGenerator>

@@ -11,8 +11,8 @@
 //
 // Usage: writer_child <catalogue> <seed> <tag> [<journal mode> <synchronous>]
 
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"

@@ -5,7 +5,7 @@
 // It is the catalogue as shipped; the program brings a user's catalogue up to
 // date from it when its version (in the file header) is newer.
 
-#include "data/CatalogueSource.h"
+#include "cataloguesource/CatalogueSource.h"
 #include "data/CatalogueUpdate.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"

@@ -3,8 +3,8 @@
 // --dark draws it in the Fusion style on a dark palette; QT_SCALE_FACTOR=2
 // in the environment draws it at double pixel density. The catalogue is only read.
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/SortedLists.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 

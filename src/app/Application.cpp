@@ -1,7 +1,7 @@
 #include "Application.h"
 
-#include "FormLayout.h"
-#include "MessageBox.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
 

@@ -1,7 +1,7 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "FormLayout.h"
+#include "kit/FormLayout.h"
 #include "HelpContents.h"
 #include "HelpPage.h"
 

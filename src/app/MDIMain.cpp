@@ -1,6 +1,6 @@
 #include "MDIMain.h"
 
-#include "FormLayout.h"
+#include "kit/FormLayout.h"
 #include "ShowHelpTopic.h"
 #include "convert/frmUnitConv.h"
 #include "frmAbout.h"
@@ -16,16 +16,10 @@
 
 #include <algorithm>
 
-const QString MDIMain::WebAddress = QStringLiteral("www.veltrin-tech.example");
-
-namespace {
-QPointer<MDIMain> g_instance;
-}
-
 MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("MDIMain"));
-    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) + WebAddress);
+    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) + frmAbout::WebAddress);
     setWindowIcon(FormLayout::programIcon());
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setAccessibleName(QStringLiteral("Windows"));
@@ -33,18 +27,12 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIMain::subWindowActivated);
     createActions();
     resize(ChildForm::px(11940) + 40, ChildForm::px(6885) + 90);
-    g_instance = this;
 }
 
 MDIMain::~MDIMain()
 {
     // The area announces activations while its frames go; this window is half gone by then.
     disconnect(m_mdiArea, nullptr, this, nullptr);
-}
-
-MDIMain* MDIMain::instance()
-{
-    return g_instance.data();
 }
 
 void MDIMain::createActions()
@@ -117,6 +105,7 @@ void MDIMain::load(ChildForm* form)
     QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     form->watchFrame(frame);
+    connectRequests(form);
     frame->setObjectName(form->objectName() + QStringLiteral("Frame"));
     frame->setWindowTitle(form->windowTitle());
     frame->setOption(QMdiSubWindow::RubberBandResize, false);
@@ -128,6 +117,17 @@ void MDIMain::load(ChildForm* form)
     frame->setFixedSize(frame->sizeHint());
     frame->show();
     bringToFront(form);
+}
+
+void MDIMain::connectRequests(ChildForm* form)
+{
+    connect(form, &ChildForm::helpRequested, this, [form](const QString& anchor, const QString& failureMessage) {
+        ShowHelpTopic(form, anchor, failureMessage);
+    });
+    if (auto* converter = qobject_cast<frmUnitConv*>(form)) {
+        connect(converter, &frmUnitConv::newValuesRequested, this, [this] { showChild<frmNew>(); });
+        connect(converter, &frmUnitConv::optionsRequested, this, [this] { showChild<frmOptions>(); });
+    }
 }
 
 void MDIMain::bringToFront(ChildForm* form)

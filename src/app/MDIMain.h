@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ChildForm.h"
-#include "MessageBox.h"
+#include "kit/ChildForm.h"
+#include "kit/MessageBox.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
@@ -17,13 +17,8 @@ class MDIMain : public QMainWindow
     Q_OBJECT
 
 public:
-    static const QString WebAddress;
-
     explicit MDIMain(QWidget* parent = nullptr);
     ~MDIMain() override;
-
-    // The main window that is open, or nullptr.
-    static MDIMain* instance();
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
 
@@ -74,6 +69,8 @@ protected:
 private:
     void createActions();
     void load(ChildForm* form);
+    // Answers what the window asks for: help, and the windows it opens.
+    void connectRequests(ChildForm* form);
     void bringToFront(ChildForm* form);
     void subWindowActivated(QMdiSubWindow* frame);
 

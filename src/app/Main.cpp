@@ -1,7 +1,7 @@
 #include "Main.h"
 
 #include "MDIMain.h"
-#include "MessageBox.h"
+#include "kit/MessageBox.h"
 #include "data/CatalogueLocation.h"
 #include "data/CatalogueUpdate.h"
 #include "data/RuntimeError.h"

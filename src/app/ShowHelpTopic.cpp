@@ -2,7 +2,7 @@
 
 #include "ChmFile.h"
 #include "HelpViewer.h"
-#include "MessageBox.h"
+#include "kit/MessageBox.h"
 
 #include <QApplication>
 #include <QWidget>

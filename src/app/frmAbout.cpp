@@ -1,11 +1,10 @@
 #include "frmAbout.h"
 
-#include "MDIMain.h"
-
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
+const QString frmAbout::WebAddress = QStringLiteral("www.veltrin-tech.example");
 const QString frmAbout::SupportAddress = QStringLiteral("support@veltrin-tech.example");
 const QString frmAbout::LegalNotice =
     QStringLiteral("Copyright \u00a9 2026 Veltrin Technologies. All rights reserved.");
@@ -37,7 +36,7 @@ frmAbout::frmAbout(QWidget* parent) : ChildForm(parent)
     addLabel(this, "lblTitle", QStringLiteral("Quantaro v 1.0"), 180, 555, 18, true);
     addLabel(this, "lblLegal", LegalNotice, 840, 285, 8, false);
     addLabel(this, "lblMaker", QStringLiteral("Developed by Veltrin Technologies"), 1200, 285, 9, true);
-    addLabel(this, "lblWeb", MDIMain::WebAddress, 1560, 285, 9, false);
+    addLabel(this, "lblWeb", WebAddress, 1560, 285, 9, false);
     addLabel(this, "lblSupport", SupportAddress, 1920, 285, 9, false);
 
     auto* separator = new QFrame(this);

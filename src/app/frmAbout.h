@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChildForm.h"
+#include "kit/ChildForm.h"
 
 class QPushButton;
 
@@ -10,6 +10,7 @@ class frmAbout : public ChildForm
     Q_OBJECT
 
 public:
+    static const QString WebAddress;
     static const QString SupportAddress;
     static const QString LegalNotice;
 

@@ -1,18 +1,14 @@
 #include "frmUnitConv.h"
 
-#include "ConversionEngine.h"
-#include "NumberText.h"
-#include "app/FormLayout.h"
-#include "app/MDIMain.h"
-#include "app/MessageBox.h"
-#include "app/ShowHelpTopic.h"
-#include "app/SortedLists.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
-#include "newvalues/frmNew.h"
-#include "options/frmOptions.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -423,19 +419,17 @@ void frmUnitConv::cmdCancel_Click()
 
 void frmUnitConv::Command2_Click()
 {
-    if (MDIMain* main = MDIMain::instance())
-        main->showChild<frmOptions>();
+    emit optionsRequested();
     unload();
 }
 
 void frmUnitConv::Command3_Click()
 {
-    if (MDIMain* main = MDIMain::instance())
-        main->showChild<frmNew>();
+    emit newValuesRequested();
     unload();
 }
 
 void frmUnitConv::cmdHelp_Click()
 {
-    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#b"), HelpFailure);
+    emit helpRequested(QStringLiteral("\\TSHelp.htm#b"), HelpFailure);
 }

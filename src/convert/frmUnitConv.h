@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ChildForm.h"
+#include "kit/ChildForm.h"
 
 #include <QPersistentModelIndex>
 
@@ -42,6 +42,11 @@ public slots:
     void Command2_Click();
     void Command3_Click();
     void cmdHelp_Click();
+
+signals:
+    // The converter's "&New Values" and "&Options" ask the main window for those windows.
+    void newValuesRequested();
+    void optionsRequested();
 
 private:
     // What the mouse is doing in one unit list: a press, and whether the

@@ -1,12 +1,11 @@
 #include "frmNew.h"
 
-#include "AddValues.h"
-#include "app/FormLayout.h"
-#include "app/MessageBox.h"
-#include "app/ShowHelpTopic.h"
-#include "app/SortedLists.h"
-#include "convert/ConversionEngine.h"
-#include "convert/NumberText.h"
+#include "engine/AddValues.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 #include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
@@ -300,7 +299,7 @@ void frmNew::cmdExit_Click()
 void frmNew::cmdHelp_Click(int Index)
 {
     Q_UNUSED(Index);
-    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#f"), QStringLiteral("There Was An Error Opening the Help File."));
+    emit helpRequested(QStringLiteral("\\TSHelp.htm#f"), QStringLiteral("There Was An Error Opening the Help File."));
 }
 
 void frmNew::cmdCalc_Click()

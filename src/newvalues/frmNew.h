@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ChildForm.h"
+#include "kit/ChildForm.h"
 
 class QComboBox;
 class QGroupBox;

@@ -1,10 +1,9 @@
 #include "frmOptions.h"
 
-#include "app/FormLayout.h"
-#include "app/MessageBox.h"
-#include "app/ShowHelpTopic.h"
-#include "app/SortedLists.h"
-#include "convert/ConversionEngine.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
+#include "engine/ConversionEngine.h"
 #include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
@@ -314,7 +313,7 @@ void frmOptions::cmdCancel_Click()
 
 void frmOptions::cmdHelp_Click()
 {
-    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#e"), QStringLiteral("There Was An Error Opning the Help File."));
+    emit helpRequested(QStringLiteral("\\TSHelp.htm#e"), QStringLiteral("There Was An Error Opning the Help File."));
 }
 
 void frmOptions::cmdHideSel_Click()

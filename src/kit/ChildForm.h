@@ -9,6 +9,8 @@ class QMdiSubWindow;
 
 // A window shown inside the main window. Loading it runs Form_Load once, every
 // activation runs Form_Activate, and unloading hides it and then deletes it.
+// A window never opens another window itself: it asks with a signal, and the
+// main window, which connects every window it loads, acts.
 // A window whose message box is open is deleted only once the box has closed
 // and the handler that showed it has returned: the box and the handler both
 // still use the window.
@@ -59,6 +61,10 @@ public:
     void nameControlsAfterLabels();
     // The first control a Tab reaches in the window: visible, enabled and taking focus by Tab.
     QWidget* firstControl() const;
+
+signals:
+    // Asks for the help topic at `anchor`; `failureMessage` is shown where help cannot start.
+    void helpRequested(const QString& anchor, const QString& failureMessage);
 
 protected:
     void showEvent(QShowEvent* event) override;
