@@ -5,10 +5,10 @@
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
 #include "app/MDIMain.h"
-#include "app/MessageBox.h"
 #include "app/ShowHelpTopic.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
