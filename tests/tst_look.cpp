@@ -1,9 +1,9 @@
 // Colours and pictures of every window on dark and light palettes and at
 // double pixel density.
-#include "kit/FormLayout.h"
 #include "app/MDIMain.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"
+#include "kit/FormLayout.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -188,6 +188,48 @@ private slots:
         QVERIFY(icon.availableSizes().contains(QSize(size * 2, size * 2)));
         const QPixmap pixmap = icon.pixmap(QSize(size, size), 2.0);
         QCOMPARE(pixmap.size(), QSize(size * 2, size * 2));
+        QCOMPARE(pixmap.devicePixelRatio(), 2.0);
+    }
+
+    // The help and swap buttons' icons come with images drawn at twice the size, so at 2x
+    // they are not the 1x images blown up.
+    void buttonIconsAtDoubleDensity_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("converter help") << "frmUnitConv"
+                                        << "cmdHelp_0";
+        QTest::newRow("converter swap") << "frmUnitConv"
+                                        << "cmdSwap";
+        QTest::newRow("new values help") << "frmNew"
+                                         << "cmdHelp_0";
+        QTest::newRow("options help") << "frmOptions"
+                                      << "cmdHelp_0";
+    }
+    void buttonIconsAtDoubleDensity()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, button);
+        frmUnitConv converter;
+        frmNew values;
+        frmOptions options;
+        const QWidget* form = window == QLatin1String("frmNew")       ? static_cast<QWidget*>(&values)
+                              : window == QLatin1String("frmOptions") ? static_cast<QWidget*>(&options)
+                                                                      : static_cast<QWidget*>(&converter);
+        const auto* push = form->findChild<QPushButton*>(button);
+        QVERIFY(push);
+        const QIcon icon = push->icon();
+        QVERIFY(!icon.isNull());
+        const QSize shown = push->iconSize();
+        const QSize largest = icon.availableSizes().value(icon.availableSizes().size() - 1);
+        QVERIFY2(largest.width() >= 2 * shown.width() && largest.height() >= 2 * shown.height(),
+                 qPrintable(QStringLiteral("largest image %1x%2 for an icon shown at %3x%4")
+                                .arg(largest.width())
+                                .arg(largest.height())
+                                .arg(shown.width())
+                                .arg(shown.height())));
+        const QPixmap pixmap = icon.pixmap(shown, 2.0);
+        QCOMPARE(pixmap.size(), shown * 2);
         QCOMPARE(pixmap.devicePixelRatio(), 2.0);
     }
 

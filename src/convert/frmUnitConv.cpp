@@ -124,7 +124,7 @@ void frmUnitConv::createControls()
     place(lbloutput_1, 6630, 1110, 1305, 285);
 
     cmdSwap = button(QStringLiteral("cmdSwap"), QStringLiteral("&Swap"));
-    cmdSwap->setIcon(QIcon(QStringLiteral(":/images/swap.png")));
+    cmdSwap->setIcon(FormLayout::buttonIcon(QStringLiteral("swap")));
     cmdSwap->setIconSize(QSize(16, 16));
     place(cmdSwap, 5340, 1620, 1275, 585);
     cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clea&r"));
@@ -137,7 +137,7 @@ void frmUnitConv::createControls()
     place(cmdCancel, 5340, 4140, 1275, 585);
 
     cmdHelp_0 = button(QStringLiteral("cmdHelp_0"), QString());
-    cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
+    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
     cmdHelp_0->setIconSize(QSize(32, 32));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
     // The light grey face belongs to a light window; on a dark one the button keeps the palette's face.

@@ -90,4 +90,12 @@ QIcon programIcon()
     return icon;
 }
 
+QIcon buttonIcon(const QString& name)
+{
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/images/%1.png").arg(name));
+    icon.addFile(QStringLiteral(":/images/%1@2x.png").arg(name));
+    return icon;
+}
+
 } // namespace FormLayout

@@ -48,4 +48,8 @@ void setFace(QWidget* button, const QColor& face);
 // double for high-density screens comes from its own image, never an enlarged one.
 QIcon programIcon();
 
+// A button's image from the resources, with its twice-as-large drawing
+// (`name@2x.png`) for screens scaled to 2x.
+QIcon buttonIcon(const QString& name);
+
 } // namespace FormLayout

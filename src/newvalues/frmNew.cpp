@@ -156,7 +156,7 @@ void frmNew::createControls()
     cmdHelp_0 = makeButton(this, "cmdHelp_0", QString(), 1380);
     cmdHelp_0->setFont(designFont(QStringLiteral("Verdana"), 9.75, true));
     place(cmdHelp_0, 10110, 1380, 825, 735);
-    cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
+    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
     cmdHelp_0->setIconSize(QSize(40, 40));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
 }

@@ -158,7 +158,7 @@ void frmOptions::createControls()
     place(cmdCancel, 5340, 4140, 1275, 585);
 
     cmdHelp_0 = named(new QPushButton(this), "cmdHelp_0");
-    cmdHelp_0->setIcon(QIcon(QStringLiteral(":/images/help.png")));
+    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
     cmdHelp_0->setIconSize(QSize(40, 40));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
     place(cmdHelp_0, 5580, 4950, 825, 735);
