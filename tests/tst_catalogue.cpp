@@ -2,9 +2,9 @@
 // sources, the tool that builds Tessaly.mdb, and every factor checked against
 // GNU units.
 
-#include "engine/ConversionEngine.h"
 #include "cataloguesource/CatalogueSource.h"
 #include "data/modMain.h"
+#include "engine/ConversionEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -23,18 +23,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 using CatalogueSource::Unit;
+
+Q_DECLARE_METATYPE(CatalogueSource::Catalogue)
 
 namespace {
 
 const QString BuiltConnection = QStringLiteral("tst_catalogue_built");
 
-// The properties that list another property's units, and that property.
-const QList<QPair<QString, QString>> BorrowingProperties = {
-    {"1111", "1015"}, {"1040", "1015"}, {"1020", "1012"}, {"1109", "1012"}, {"1024", "1021"}, {"1023", "1021"},
-    {"1056", "1021"}, {"1064", "1021"}, {"1141", "1021"}, {"1127", "1114"}, {"1090", "1022"},
-};
+// The properties that list another property's units, and that property: the converter's table.
+QList<QPair<QString, QString>> converterBorrowings()
+{
+    QList<QPair<QString, QString>> pairs;
+    for (const UnitBorrowing& borrowing : UnitBorrowings())
+        pairs.append({QString::number(borrowing.property), QString::number(borrowing.unitsOf)});
+    return pairs;
+}
 
 // Units deliberately not compared with GNU units. "*" stands for every unit of the property.
 struct GnuException
@@ -43,12 +49,18 @@ struct GnuException
     QString name;
     QString reason;
 };
-const QList<GnuException> GnuExceptions = {
-    {"92", "*",
-     "temperature scales are converted by formula and their factor is never read; GNU units knows them "
-     "only as non-linear functions (tempF(x), tempC(x))"},
-    {"93", "*", "the same four temperature scales as property 92"},
-};
+const QList<GnuException>& gnuExceptions()
+{
+    static const QList<GnuException> exceptions = [] {
+        QList<GnuException> list;
+        for (const qint32 id : TemperatureProperties())
+            list.append({QString::number(id), "*",
+                         "temperature scales are converted by formula and their factor is never read; GNU units "
+                         "knows them only as non-linear functions (tempF(x), tempC(x))"});
+        return list;
+    }();
+    return exceptions;
+}
 
 QString buildDir()
 {
@@ -59,8 +71,8 @@ QString buildDir()
 // The index of the reviewed exception that covers a unit, or -1.
 int gnuExceptionFor(const Unit& unit)
 {
-    for (int i = 0; i < GnuExceptions.size(); ++i) {
-        const GnuException& exception = GnuExceptions.at(i);
+    for (int i = 0; i < gnuExceptions().size(); ++i) {
+        const GnuException& exception = gnuExceptions().at(i);
         if (exception.propId == unit.propId && (exception.name == "*" || exception.name == unit.name))
             return i;
     }
@@ -184,6 +196,8 @@ private slots:
     void borrowingProperties_data();
     void borrowingProperties();
     void sourcesBorrowAsTheEngineResolves();
+    void converterCheckRefuses_data();
+    void converterCheckRefuses();
     void otherPropertiesHaveTwoUnits();
     void temperatureProperties_data();
     void temperatureProperties();
@@ -210,6 +224,7 @@ private slots:
     void toolWritesDatabase();
     void toolFailureKeepsPreviousFile_data();
     void toolFailureKeepsPreviousFile();
+    void toolRefusesOtherBorrowing();
 
 private:
     QSqlDatabase built() const { return QSqlDatabase::database(BuiltConnection); }
@@ -311,7 +326,7 @@ void tst_catalogue::borrowingProperties_data()
 {
     QTest::addColumn<QString>("propId");
     QTest::addColumn<QString>("target");
-    for (const auto& [propId, target] : BorrowingProperties)
+    for (const auto& [propId, target] : converterBorrowings())
         QTest::newRow(qPrintable(propId)) << propId << target;
 }
 
@@ -327,7 +342,7 @@ void tst_catalogue::borrowingProperties()
 
 void tst_catalogue::sourcesBorrowAsTheEngineResolves()
 {
-    // properties.txt, this test's table and the converter's redirection must name the same lenders.
+    // properties.txt, the converter's table and its redirection must name the same lenders.
     QStringList borrowers;
     for (const CatalogueSource::Property& property : std::as_const(m_sources.properties)) {
         modMain::CurrentPropID = property.id;
@@ -340,17 +355,81 @@ void tst_catalogue::sourcesBorrowAsTheEngineResolves()
     }
     modMain::CurrentPropID.clear();
     QStringList table;
-    for (const auto& [borrower, lender] : BorrowingProperties)
+    for (const auto& [borrower, lender] : converterBorrowings())
         table.append(borrower + ':' + lender);
     borrowers.sort();
     table.sort();
     QCOMPARE(borrowers, table);
+    CatalogueSource::checkAgainstConverter(m_sources);
+}
+
+void tst_catalogue::converterCheckRefuses_data()
+{
+    QTest::addColumn<CatalogueSource::Catalogue>("catalogue");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+    const UnitBorrowing first = UnitBorrowings().first();
+    const QString borrower = QString::number(first.property);
+    const QString lender = QString::number(first.unitsOf);
+    const QString temperature = QString::number(TemperatureProperties().first());
+    const auto changed = [this](const QString& id, const std::function<void(CatalogueSource::Property&)>& change,
+                                int& line) {
+        CatalogueSource::Catalogue catalogue = m_sources;
+        for (CatalogueSource::Property& property : catalogue.properties) {
+            if (property.id == id) {
+                change(property);
+                line = property.line;
+            }
+        }
+        return catalogue;
+    };
+    const auto without = [this](const QString& id) {
+        CatalogueSource::Catalogue catalogue = m_sources;
+        catalogue.properties.removeIf([&](const CatalogueSource::Property& p) { return p.id == id; });
+        return catalogue;
+    };
+    int line = 0;
+    const CatalogueSource::Catalogue otherLender = changed(
+        borrower, [&](CatalogueSource::Property& p) { p.borrowsFrom = temperature; }, line);
+    QTest::newRow("other lender") << otherLender << line
+                                  << QString("property %1 borrows from %2, but the converter's table "
+                                             "UnitBorrowings() in src/engine/ConversionEngine.cpp lists the units "
+                                             "of %3; make the two agree")
+                                         .arg(borrower, temperature, lender);
+    const CatalogueSource::Catalogue ownUnits = changed(
+        borrower, [](CatalogueSource::Property& p) { p.borrowsFrom.clear(); }, line);
+    QTest::newRow("borrower with units of its own")
+        << ownUnits << line << QString("property %1 has units of its own, but").arg(borrower);
+    const CatalogueSource::Catalogue lenderBorrows = changed(
+        lender, [&](CatalogueSource::Property& p) { p.borrowsFrom = temperature; }, line);
+    QTest::newRow("lender borrows") << lenderBorrows << line
+                                    << QString("property %1 borrows from %2, but").arg(lender, temperature);
+    QTest::newRow("borrower missing") << without(borrower) << 0
+                                      << QString("no property %1, which the converter's table").arg(borrower);
+    QTest::newRow("temperature missing")
+        << without(temperature) << 0
+        << QString("no property %1, which the converter converts by formula").arg(temperature);
+}
+
+void tst_catalogue::converterCheckRefuses()
+{
+    QFETCH(CatalogueSource::Catalogue, catalogue);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    try {
+        CatalogueSource::checkAgainstConverter(catalogue);
+        QFAIL("a catalogue that disagrees with the converter was accepted");
+    } catch (const CatalogueSource::SourceError& error) {
+        QCOMPARE(error.file(), QString("properties.txt"));
+        QCOMPARE(error.line(), line);
+        QVERIFY2(error.message().contains(message), qPrintable(error.message()));
+    }
 }
 
 void tst_catalogue::otherPropertiesHaveTwoUnits()
 {
     QSet<QString> borrowing;
-    for (const auto& pair : BorrowingProperties)
+    for (const auto& pair : converterBorrowings())
         borrowing.insert(pair.first);
     const QList<QStringList> counts = rows("select p.PropID, (select count(*) from tbUnits u where u.PropID = p.PropID)"
                                            " from tbProperty p");
@@ -363,8 +442,8 @@ void tst_catalogue::otherPropertiesHaveTwoUnits()
 void tst_catalogue::temperatureProperties_data()
 {
     QTest::addColumn<QString>("propId");
-    QTest::newRow("92") << "92";
-    QTest::newRow("93") << "93";
+    for (const qint32 id : TemperatureProperties())
+        QTest::newRow(qPrintable(QString::number(id))) << QString::number(id);
 }
 
 void tst_catalogue::temperatureProperties()
@@ -471,7 +550,7 @@ void tst_catalogue::sharedListsRepeatNoName()
 {
     // A borrower shows its lender's list, so rows stored under either count as one list.
     QHash<QString, QString> listOf;
-    for (const auto& [borrower, lender] : BorrowingProperties)
+    for (const auto& [borrower, lender] : converterBorrowings())
         listOf.insert(borrower, lender);
     QHash<QString, QSet<QString>> names;
     for (const QStringList& row : rows("select PropID, uname from tbUnits")) {
@@ -662,8 +741,9 @@ void tst_catalogue::factorsAgreeWithGnuUnits()
         checked.append(&unit);
         queries.append({unit.gnuUnits, m_referenceGnu.value(unit.propId)});
     }
-    for (int i = 0; i < GnuExceptions.size(); ++i)
-        QVERIFY2(usedExceptions.contains(i), qPrintable("stale exception for property " + GnuExceptions.at(i).propId));
+    for (int i = 0; i < gnuExceptions().size(); ++i)
+        QVERIFY2(usedExceptions.contains(i),
+                 qPrintable("stale exception for property " + gnuExceptions().at(i).propId));
 
     // Batches of queries keep the run short; a batch that fails is asked again one query at a
     // time so that the report names the units GNU units did not understand.
@@ -890,7 +970,7 @@ void tst_catalogue::toolWritesDatabase()
                                 "13 | Fahrenheit | - | - | NIST\n14 | Rankine | - | - | NIST\n");
     const QString output = dir.path() + "/out.mdb";
     QProcess tool;
-    tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
+    tool.start(buildDir() + "/mkcatalogue", {"--any-borrowing", dir.path() + "/src", output});
     QVERIFY(tool.waitForFinished());
     QCOMPARE(tool.exitCode(), 0);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"out.mdb"}));
@@ -944,7 +1024,7 @@ void tst_catalogue::toolFailureKeepsPreviousFile()
     const QString previous = outputIsFolder ? output + "/previous" : output;
     writeFile(previous, "previous catalogue");
     QProcess tool;
-    tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
+    tool.start(buildDir() + "/mkcatalogue", {"--any-borrowing", dir.path() + "/src", output});
     QVERIFY(tool.waitForFinished());
     QVERIFY(tool.exitCode() != 0);
     const QString error = QString::fromUtf8(tool.readAllStandardError());
@@ -954,6 +1034,50 @@ void tst_catalogue::toolFailureKeepsPreviousFile()
     QCOMPARE(file.readAll(), QByteArray("previous catalogue"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
              QStringList({"out.mdb", "src"}));
+}
+
+void tst_catalogue::toolRefusesOtherBorrowing()
+{
+    // The shipped sources with one borrower pointed at another lender: a catalogue
+    // the parser accepts, which the converter would list wrongly.
+    QTemporaryDir dir;
+    const QString source = QStringLiteral(QUANTARO_CATALOGUE_DIR);
+    const UnitBorrowing first = UnitBorrowings().first();
+    const QString wrongLender = QString::number(UnitBorrowings().last().unitsOf);
+    QVERIFY(wrongLender != QString::number(first.unitsOf));
+    QString properties;
+    int changedLine = 0;
+    {
+        QFile file(source + "/properties.txt");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+        const QRegularExpression borrower(QString("^%1\\s*\\|([^|]*)\\|.*$").arg(first.property));
+        for (int i = 0; i < lines.size(); ++i) {
+            QString line = lines.at(i);
+            if (borrower.match(line).hasMatch()) {
+                line.replace(borrower, QString("%1 |\\1| %2").arg(first.property).arg(wrongLender));
+                changedLine = i + 1;
+            }
+            properties += line + (i + 1 < lines.size() ? "\n" : "");
+        }
+    }
+    QVERIFY(changedLine > 0);
+    writeFile(dir.path() + "/src/properties.txt", properties);
+    QVERIFY(QDir().mkpath(dir.path() + "/src/units"));
+    for (const QFileInfo& units : QDir(source + "/units").entryInfoList(QDir::Files))
+        QVERIFY(QFile::copy(units.filePath(), dir.path() + "/src/units/" + units.fileName()));
+    const QString output = dir.path() + "/out.mdb";
+    QProcess tool;
+    tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
+    QVERIFY(tool.waitForFinished(60000));
+    QVERIFY(tool.exitCode() != 0);
+    const QString error = QString::fromUtf8(tool.readAllStandardError());
+    QVERIFY2(error.contains(QString("properties.txt:%1: property %2 borrows from %3, but the converter's table")
+                                .arg(changedLine)
+                                .arg(first.property)
+                                .arg(wrongLender)),
+             qPrintable(error));
+    QVERIFY(!QFile::exists(output));
 }
 
 QTEST_GUILESS_MAIN(tst_catalogue)

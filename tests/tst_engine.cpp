@@ -1,9 +1,9 @@
 #include "TestDatabase.h"
 
-#include "engine/ConversionEngine.h"
-#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 
 #include <QtTest>
 
@@ -19,11 +19,14 @@ private slots:
     {
         QTest::addColumn<QString>("chosen");
         QTest::addColumn<QString>("listed");
-        const QList<QPair<QString, QString>> cases = {
-            {"1111", "1015"}, {"1040", "1015"}, {"1020", "1012"}, {"1109", "1012"}, {"1024", "1021"},
-            {"1023", "1021"}, {"1056", "1021"}, {"1064", "1021"}, {"1141", "1021"}, {"1127", "1114"},
-            {"1090", "1022"}, {"1015", "1015"}, {"92", "92"},     {"", ""},         {" 1040", " 1040"},
-        };
+        QList<QPair<QString, QString>> cases;
+        for (const UnitBorrowing& borrowing : UnitBorrowings())
+            cases.append({QString::number(borrowing.property), QString::number(borrowing.unitsOf)});
+        // A lender, a temperature, nothing, and a borrower's identifier in other text list their own units.
+        const QString lender = QString::number(UnitBorrowings().first().unitsOf);
+        const QString borrower = QString::number(UnitBorrowings().first().property);
+        const QString temperature = QString::number(TemperatureProperties().first());
+        cases += {{lender, lender}, {temperature, temperature}, {"", ""}, {" " + borrower, " " + borrower}};
         for (const auto& c : cases)
             QTest::newRow(qPrintable(c.first.isEmpty() ? QStringLiteral("empty") : c.first)) << c.first << c.second;
     }
@@ -268,7 +271,10 @@ private slots:
         QVERIFY(!ConvertTemperature(QStringLiteral("celsius"), QStringLiteral("Kelvin"), "1").has_value());
         QVERIFY(!ConvertTemperature(QStringLiteral("Kelvin"), QStringLiteral("Celsius "), "1").has_value());
         QVERIFY(!ConvertTemperature(QStringLiteral("Degree"), QStringLiteral("Degree"), "1").has_value());
-        QVERIFY(IsTemperatureProperty(92) && IsTemperatureProperty(93) && !IsTemperatureProperty(1015));
+        QVERIFY(!TemperatureProperties().isEmpty());
+        for (const qint32 id : TemperatureProperties())
+            QVERIFY(IsTemperatureProperty(id));
+        QVERIFY(!IsTemperatureProperty(UnitBorrowings().first().unitsOf));
     }
 
     void numericCheck_data()

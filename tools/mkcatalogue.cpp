@@ -1,5 +1,7 @@
 // Builds the shipped catalogue database from its human-readable sources:
-//   mkcatalogue <catalogue-dir> <output-file>
+//   mkcatalogue [--any-borrowing] <catalogue-dir> <output-file>
+// The properties must borrow units as the converter's own table says; only a
+// catalogue made for a test, with --any-borrowing, may differ.
 // The file is written under a temporary name and renamed into place only when
 // complete, so a failed build never leaves a half-written catalogue behind.
 // It is the catalogue as shipped; the program brings a user's catalogue up to
@@ -131,9 +133,11 @@ private:
     bool m_committed = false;
 };
 
-int build(const QString& sourceDir, const QString& output)
+int build(const QString& sourceDir, const QString& output, bool anyBorrowing)
 {
     const CatalogueSource::Catalogue catalogue = CatalogueSource::load(sourceDir);
+    if (!anyBorrowing)
+        CatalogueSource::checkAgainstConverter(catalogue);
     TemporaryOutput temporary(output);
     writeDatabase(temporary.path(), catalogue, newVersion(output));
     QSqlDatabase::removeDatabase(ConnectionName);
@@ -148,14 +152,15 @@ int build(const QString& sourceDir, const QString& output)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: mkcatalogue <catalogue-dir> <output-file>\n");
+    QStringList args = app.arguments().mid(1);
+    const bool anyBorrowing = args.removeAll(QStringLiteral("--any-borrowing")) > 0;
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: mkcatalogue [--any-borrowing] <catalogue-dir> <output-file>\n");
         return 2;
     }
-    const QString sourceDir = args.at(1);
+    const QString sourceDir = args.at(0);
     try {
-        return build(sourceDir, args.at(2));
+        return build(sourceDir, args.at(1), anyBorrowing);
     } catch (const CatalogueSource::SourceError& error) {
         std::fprintf(stderr, "%s/%s\n", qPrintable(QDir::cleanPath(sourceDir)), error.what());
     } catch (const RuntimeError& error) {

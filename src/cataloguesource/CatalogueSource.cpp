@@ -1,11 +1,14 @@
 #include "CatalogueSource.h"
 
+#include "engine/ConversionEngine.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -442,13 +445,13 @@ SourceError::SourceError(const QString& file, int line, const QString& message)
 
 bool isTemperatureProperty(const QString& propId)
 {
-    return propId == QStringLiteral("92") || propId == QStringLiteral("93");
+    const QList<qint32>& ids = TemperatureProperties();
+    return std::any_of(ids.cbegin(), ids.cend(), [&](qint32 id) { return propId == QString::number(id); });
 }
 
 QStringList temperatureScales()
 {
-    return {QStringLiteral("Fahrenheit"), QStringLiteral("Celsius"), QStringLiteral("Rankine"),
-            QStringLiteral("Kelvin")};
+    return TemperatureScales();
 }
 
 bool isValidId(const QString& id)
@@ -457,6 +460,42 @@ bool isValidId(const QString& id)
     if (!digits.match(id).hasMatch())
         return false;
     return id.toLongLong() <= std::numeric_limits<qint32>::max();
+}
+
+void checkAgainstConverter(const Catalogue& catalogue)
+{
+    const QString table = QStringLiteral("the converter's table UnitBorrowings() in src/engine/ConversionEngine.cpp");
+    QHash<QString, QString> lenders;
+    for (const UnitBorrowing& borrowing : UnitBorrowings())
+        lenders.insert(QString::number(borrowing.property), QString::number(borrowing.unitsOf));
+    QSet<QString> present;
+    for (const Property& property : catalogue.properties) {
+        present.insert(property.id);
+        const QString lender = lenders.value(property.id);
+        if (property.borrowsFrom == lender)
+            continue;
+        const QString listed = property.borrowsFrom.isEmpty() ? QStringLiteral("has units of its own")
+                                                              : QStringLiteral("borrows from ") + property.borrowsFrom;
+        const QString expected =
+            lender.isEmpty() ? QStringLiteral("lists its own units") : QStringLiteral("lists the units of ") + lender;
+        throw SourceError(
+            property.file, property.line,
+            QStringLiteral("property %1 %2, but %3 %4; make the two agree").arg(property.id, listed, table, expected));
+    }
+    for (auto lender = lenders.cbegin(); lender != lenders.cend(); ++lender) {
+        if (!present.contains(lender.key()))
+            throw SourceError(PropertiesFile, 0,
+                              QStringLiteral("no property %1, which %2 lists the units of %3 for")
+                                  .arg(lender.key(), table, lender.value()));
+    }
+    for (const qint32 id : TemperatureProperties()) {
+        if (!present.contains(QString::number(id)))
+            throw SourceError(PropertiesFile, 0,
+                              QStringLiteral("no property %1, which the converter converts by formula between "
+                                             "temperature scales (TemperatureProperties() in "
+                                             "src/engine/ConversionEngine.cpp)")
+                                  .arg(id));
+    }
 }
 
 Catalogue load(const QString& directory)

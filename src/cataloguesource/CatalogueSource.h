@@ -56,10 +56,11 @@ private:
     QString m_message;
 };
 
-// The properties converted by formula between the temperature scales; their factors are never read.
+// The properties converted by formula between the temperature scales (the
+// converter's TemperatureProperties()); their factors are never read.
 bool isTemperatureProperty(const QString& propId);
 
-// The names a unit of a temperature property must have, exactly.
+// The names a unit of a temperature property must have, exactly (the converter's TemperatureScales()).
 QStringList temperatureScales();
 
 // Whether an identifier is decimal digits without leading zeros within the signed 32-bit range.
@@ -67,5 +68,11 @@ bool isValidId(const QString& id);
 
 // Reads and checks a catalogue directory; throws SourceError on the first fault.
 Catalogue load(const QString& directory);
+
+// Checks that the properties borrow units exactly as the converter's table
+// (UnitBorrowings()) says, and that every property the converter takes for a
+// temperature is there; throws SourceError at the first disagreement. The
+// shipped catalogue must pass; a catalogue made for a test need not.
+void checkAgainstConverter(const Catalogue& catalogue);
 
 } // namespace CatalogueSource

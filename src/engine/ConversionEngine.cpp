@@ -10,31 +10,15 @@
 
 namespace {
 
-struct Borrowing
-{
-    const char* property;
-    const char* unitsOf;
-};
-
-// Properties without units of their own list the units of another property.
-constexpr Borrowing borrowings[] = {
-    {"1111", "1015"}, {"1040", "1015"}, {"1020", "1012"}, {"1109", "1012"}, {"1024", "1021"}, {"1023", "1021"},
-    {"1056", "1021"}, {"1064", "1021"}, {"1141", "1021"}, {"1127", "1114"}, {"1090", "1022"},
-};
-
+// In the order of TemperatureScales().
 enum class Scale { Fahrenheit, Celsius, Rankine, Kelvin };
 
 std::optional<Scale> scaleNamed(const QString& name)
 {
-    if (name == QLatin1String("Fahrenheit"))
-        return Scale::Fahrenheit;
-    if (name == QLatin1String("Celsius"))
-        return Scale::Celsius;
-    if (name == QLatin1String("Rankine"))
-        return Scale::Rankine;
-    if (name == QLatin1String("Kelvin"))
-        return Scale::Kelvin;
-    return std::nullopt;
+    const qsizetype index = TemperatureScales().indexOf(name);
+    if (index < 0)
+        return std::nullopt;
+    return Scale(index);
 }
 
 double convertScale(Scale from, Scale to, double x)
@@ -246,19 +230,42 @@ double roundQuotient(double b, double value, double a, double q)
 
 } // namespace
 
+const QList<UnitBorrowing>& UnitBorrowings()
+{
+    static const QList<UnitBorrowing> table = {
+        {1111, 1015}, {1040, 1015}, {1020, 1012}, {1109, 1012}, {1024, 1021}, {1023, 1021},
+        {1056, 1021}, {1064, 1021}, {1141, 1021}, {1127, 1114}, {1090, 1022},
+    };
+    return table;
+}
+
 void ResolveUnitProperty()
 {
-    for (const Borrowing& b : borrowings) {
-        if (modMain::CurrentPropID == QLatin1String(b.property)) {
-            modMain::CurrentPropID = QLatin1String(b.unitsOf);
+    // The identifier is matched as the text it is stored as, so " 1040" borrows nothing.
+    for (const UnitBorrowing& b : UnitBorrowings()) {
+        if (modMain::CurrentPropID == QString::number(b.property)) {
+            modMain::CurrentPropID = QString::number(b.unitsOf);
             return;
         }
     }
 }
 
+const QList<qint32>& TemperatureProperties()
+{
+    static const QList<qint32> properties = {92, 93};
+    return properties;
+}
+
 bool IsTemperatureProperty(qint32 propId)
 {
-    return propId == 92 || propId == 93;
+    return TemperatureProperties().contains(propId);
+}
+
+const QStringList& TemperatureScales()
+{
+    static const QStringList names = {QStringLiteral("Fahrenheit"), QStringLiteral("Celsius"),
+                                      QStringLiteral("Rankine"), QStringLiteral("Kelvin")};
+    return names;
 }
 
 double RoundToSixPlaces(double value)

@@ -4,16 +4,37 @@
 
 #include <QString>
 
+#include <QList>
+#include <QStringList>
+
 #include <optional>
 
 // The converter's arithmetic: the factor rule, the temperature rule and the
 // properties that borrow another property's unit list.
 
+// A property without units of its own, and the property whose units it lists.
+struct UnitBorrowing
+{
+    qint32 property;
+    qint32 unitsOf;
+};
+
+// Every property that lists another property's units. This is the one table of
+// them: the catalogue build refuses a properties.txt that says otherwise.
+const QList<UnitBorrowing>& UnitBorrowings();
+
 // Replaces modMain::CurrentPropID by the property whose units it borrows, if any.
 void ResolveUnitProperty();
 
-// True for the two properties converted between temperature scales by formula.
+// The properties converted between temperature scales by formula.
+const QList<qint32>& TemperatureProperties();
+
+// True for a property of TemperatureProperties().
 bool IsTemperatureProperty(qint32 propId);
+
+// The names the units of a temperature property have, exactly: "Fahrenheit",
+// "Celsius", "Rankine" and "Kelvin".
+const QStringList& TemperatureScales();
 
 // Why a conversion gives no number. The converter tells the user in words; the
 // error number is that of the underlying run-time error.
@@ -51,9 +72,9 @@ double ConvertByFactor(double value, qint32 fromUID, qint32 toUID);
 // Throws ConversionFailure also for a typed value beyond the double range.
 QString FactorResultText(const QString& inputText, qint32 fromUID, qint32 toUID);
 
-// Converts between "Fahrenheit", "Celsius", "Rankine" and "Kelvin" (exact
-// names) in double precision and returns the result text with at most 15
-// significant digits; nothing when either name is not one of the four scales.
+// Converts between two of the TemperatureScales() (exact names) in double
+// precision and returns the result text with at most 15 significant digits;
+// nothing when either name is not one of the four scales.
 // Throws ConversionFailure for a value or result beyond the double range.
 std::optional<QString> ConvertTemperature(const QString& fromScale, const QString& toScale, const QString& inputText);
 
