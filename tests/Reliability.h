@@ -15,6 +15,7 @@
 #include <QStringList>
 #include <QtTest>
 
+#include "data/Schema.h"
 #include "kit/SortedLists.h"
 
 namespace Reliability {
@@ -27,13 +28,6 @@ inline void preferMemoryTempDir()
     const QFileInfo shm(QStringLiteral("/dev/shm"));
     if (shm.isDir() && shm.isWritable())
         qputenv("TMPDIR", "/dev/shm");
-}
-
-inline const QStringList& catalogueTables()
-{
-    static const QStringList tables{QStringLiteral("tbProperty"), QStringLiteral("tbUnits"),
-                                    QStringLiteral("tbUserProperty"), QStringLiteral("tbUserUnits")};
-    return tables;
 }
 
 // A value with its storage type, so that "1" and 1 or NULL and "" differ.
@@ -49,7 +43,7 @@ inline QString describe(const QVariant& value)
 inline QStringList snapshot(const QSqlDatabase& db)
 {
     QStringList lines;
-    for (const QString& table : catalogueTables()) {
+    for (const QString& table : Schema::tables()) {
         QSqlQuery query(db);
         if (!query.exec(QStringLiteral("select * from %1 order by rowid").arg(table))) {
             lines << table + QStringLiteral(": unreadable");

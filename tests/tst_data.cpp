@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
+#include "data/Schema.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
 
@@ -10,6 +11,8 @@
 
 using modMain::dbRecordset;
 using modMain::OpenRecordset;
+namespace PropertyColumn = Schema::PropertyColumn;
+namespace UnitColumn = Schema::UnitColumn;
 
 class TestData : public QObject
 {
@@ -62,21 +65,21 @@ private slots:
         QVERIFY(dbRecordset.isOpen());
         // Still open: the second query takes over through close-and-retry.
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
         QCOMPARE(dbRecordset.fieldCount(), 5);
 
         dbRecordset.Close();
         QCOMPARE(errorOf([] { dbRecordset.Close(); }), ErrorNumber::ObjectClosed);
         OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? order by UID"), {QStringLiteral("1015")});
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::UID).Value().toString(), QStringLiteral("1"));
         dbRecordset.MoveNext();
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("2"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::UID).Value().toString(), QStringLiteral("2"));
         dbRecordset.MoveNext();
         QVERIFY(dbRecordset.Eof());
-        QCOMPARE(errorOf([] { dbRecordset.Fields(0).Value(); }), ErrorNumber::NoCurrentRecord);
+        QCOMPARE(errorOf([] { dbRecordset.Fields(UnitColumn::UID).Value(); }), ErrorNumber::NoCurrentRecord);
         QCOMPARE(errorOf([] { dbRecordset.MoveNext(); }), ErrorNumber::NoCurrentRecord);
         dbRecordset.MoveFirst();
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Metre"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Metre"));
         QCOMPARE(errorOf([] { dbRecordset.Open(QStringLiteral("select * from tbUnits")); }), ErrorNumber::ObjectOpen);
         QCOMPARE(errorOf([] { dbRecordset.Fields(5).Value(); }), ErrorNumber::ItemNotFound);
     }
@@ -108,11 +111,11 @@ private slots:
         db.openShared();
         OpenRecordset(QStringLiteral("select * from tbUnits where uname = ?"), {QStringLiteral("FOOT")});
         QVERIFY(!dbRecordset.Eof());
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
         OpenRecordset(QStringLiteral("select * from tbProperty order by PropID"));
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1015"));
+        QCOMPARE(dbRecordset.Fields(PropertyColumn::PropID).Value().toString(), QStringLiteral("1015"));
         dbRecordset.MoveNext();
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("92"));
+        QCOMPARE(dbRecordset.Fields(PropertyColumn::PropID).Value().toString(), QStringLiteral("92"));
     }
 
     void addedRowIsReadBack()
@@ -124,20 +127,20 @@ private slots:
         OpenRecordset(QStringLiteral("select * from tbUnits"));
         dbRecordset.AddNew();
         QVERIFY(!dbRecordset.Eof());
-        dbRecordset.Fields(0).setValue(QStringLiteral("15172419"));
-        dbRecordset.Fields(3).setValue(QStringLiteral("1015"));
-        dbRecordset.Fields(1).setValue(name);
-        dbRecordset.Fields(2).setValue(3.280839895013123);
-        dbRecordset.Fields(4).setValue(QStringLiteral("0"));
+        dbRecordset.Fields(UnitColumn::UID).setValue(QStringLiteral("15172419"));
+        dbRecordset.Fields(UnitColumn::PropID).setValue(QStringLiteral("1015"));
+        dbRecordset.Fields(UnitColumn::uname).setValue(name);
+        dbRecordset.Fields(UnitColumn::factor).setValue(3.280839895013123);
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("0"));
         dbRecordset.Update();
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), name);
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), name);
 
         // Written at once: visible to the shared set and to another connection.
         OpenRecordset(QStringLiteral("select * from tbUnits where uname = ? and propID = ?"),
                       {name, QStringLiteral("1015")});
         QVERIFY(!dbRecordset.Eof());
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("15172419"));
-        QCOMPARE(dbRecordset.Fields(2).Value().toDouble(), 3.280839895013123);
+        QCOMPARE(dbRecordset.Fields(UnitColumn::UID).Value().toString(), QStringLiteral("15172419"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::factor).Value().toDouble(), 3.280839895013123);
         const QList<QStringList> expected{{name, QStringLiteral("1015"), QStringLiteral("0")}};
         QCOMPARE(db.rows(QStringLiteral("select uname, PropID, df from tbUnits where UID = '15172419'")), expected);
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 3);
@@ -149,7 +152,7 @@ private slots:
         fill(db);
         db.openShared();
         OpenRecordset(QStringLiteral("select * from tbProperty where PropID = ?"), {QStringLiteral("1015")});
-        dbRecordset.Fields(2).setValue(QStringLiteral("1"));
+        dbRecordset.Fields(PropertyColumn::propDF).setValue(QStringLiteral("1"));
         dbRecordset.Update();
         QCOMPARE(db.scalar(QStringLiteral("select propDF from tbProperty where PropID = '1015'")).toString(),
                  QStringLiteral("1"));
@@ -165,22 +168,23 @@ private slots:
         fill(db);
         db.openShared();
         OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? order by UID"), {QStringLiteral("1015")},
-                      {0, 4});
+                      {UnitColumn::UID, UnitColumn::df});
         QStringList seen;
         for (; !dbRecordset.Eof(); dbRecordset.MoveNext())
-            seen << dbRecordset.Fields(0).Value().toString() + dbRecordset.Fields(4).Value().toString();
+            seen << dbRecordset.Fields(UnitColumn::UID).Value().toString() +
+                        dbRecordset.Fields(UnitColumn::df).Value().toString();
         QCOMPARE(seen, (QStringList{QStringLiteral("10"), QStringLiteral("20")}));
         dbRecordset.MoveFirst();
-        QCOMPARE(errorOf([] { dbRecordset.Fields(1).Value(); }), ErrorNumber::ItemNotFound);
-        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        QCOMPARE(errorOf([] { dbRecordset.Fields(UnitColumn::uname).Value(); }), ErrorNumber::ItemNotFound);
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
         dbRecordset.Update();
-        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("1"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::df).Value().toString(), QStringLiteral("1"));
         QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toString(), QStringLiteral("1"));
         QCOMPARE(db.scalar(QStringLiteral("select uname from tbUnits where UID = '1'")).toString(),
                  QStringLiteral("Metre"));
         // Fields outside the table's columns: every field is read.
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")}, {9});
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
     }
 
     // A change made while a walk is under way is in the file for other readers
@@ -192,11 +196,11 @@ private slots:
         fill(db);
         db.openShared();
         OpenRecordset(QStringLiteral("select * from tbUnits order by UID"));
-        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
         dbRecordset.Update();
         QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toString(), QStringLiteral("1"));
         dbRecordset.MoveNext();
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
         QVERIFY(!dbRecordset.Eof());
         dbRecordset.MoveNext();
         QVERIFY(dbRecordset.Eof());
@@ -217,10 +221,10 @@ private slots:
         Recordset second;
         second.Open(sql);
         second.MoveNext();
-        QCOMPARE(first.Fields(1).Value().toString(), QStringLiteral("Metre"));
-        QCOMPARE(second.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(first.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Metre"));
+        QCOMPARE(second.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
         first.MoveNext();
-        QCOMPARE(first.Fields(1).Value().toString(), QStringLiteral("Foot"));
+        QCOMPARE(first.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
         second.MoveNext();
         QVERIFY(second.Eof());
         QVERIFY(!first.Eof());
@@ -250,10 +254,10 @@ private slots:
         fill(db);
         db.openShared();
         OpenRecordset(sql, {QStringLiteral("1015")});
-        QCOMPARE(dbRecordset.Fields(0).Value().toString(), QStringLiteral("1015"));
-        QCOMPARE(dbRecordset.Fields(1).Value().toString(), QStringLiteral("Length"));
+        QCOMPARE(dbRecordset.Fields(PropertyColumn::PropID).Value().toString(), QStringLiteral("1015"));
+        QCOMPARE(dbRecordset.Fields(PropertyColumn::propname).Value().toString(), QStringLiteral("Length"));
         const int error = errorOf([] {
-            dbRecordset.Fields(2).setValue(QStringLiteral("1"));
+            dbRecordset.Fields(PropertyColumn::propDF).setValue(QStringLiteral("1"));
             dbRecordset.Update();
         });
         QCOMPARE(error == 0, writable);
@@ -274,7 +278,7 @@ private slots:
         QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
         mode.finish();
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
-        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
         dbRecordset.Update();
         const QString log = db.path() + QStringLiteral("-wal");
         QVERIFY(QFileInfo(log).size() > 0);
@@ -288,9 +292,9 @@ private slots:
         modMain::dbConnection.ConnectionString = copy;
         modMain::dbConnection.Open();
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("2")});
-        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("1"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::df).Value().toString(), QStringLiteral("1"));
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
-        QCOMPARE(dbRecordset.Fields(4).Value().toString(), QStringLiteral("0"));
+        QCOMPARE(dbRecordset.Fields(UnitColumn::df).Value().toString(), QStringLiteral("0"));
         dbRecordset.Close();
         modMain::dbConnection.Close();
     }
@@ -304,8 +308,8 @@ private slots:
         // is not carried into the next write.
         OpenRecordset(QStringLiteral("select * from tbUnits"));
         dbRecordset.AddNew();
-        dbRecordset.Fields(0).setValue(QStringLiteral("2"));
-        dbRecordset.Fields(1).setValue(QStringLiteral("Clash"));
+        dbRecordset.Fields(UnitColumn::UID).setValue(QStringLiteral("2"));
+        dbRecordset.Fields(UnitColumn::uname).setValue(QStringLiteral("Clash"));
         QCOMPARE(errorOf([] { dbRecordset.Update(); }), ErrorNumber::DuplicateValue);
         dbRecordset.Update();
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 2);
@@ -313,7 +317,7 @@ private slots:
         // A row removed by another program cannot be written back.
         OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
         db.exec(QStringLiteral("delete from tbUnits where UID = '1'"));
-        dbRecordset.Fields(4).setValue(QStringLiteral("1"));
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
         QVERIFY(errorOf([] { dbRecordset.Update(); }) != 0);
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbUnits")).toInt(), 1);
     }
@@ -326,7 +330,7 @@ private slots:
         modMain::dbConnection.BeginTrans();
         OpenRecordset(QStringLiteral("select * from tbProperty"));
         dbRecordset.AddNew();
-        dbRecordset.Fields(0).setValue(QStringLiteral("2000"));
+        dbRecordset.Fields(PropertyColumn::PropID).setValue(QStringLiteral("2000"));
         dbRecordset.Update();
         modMain::dbConnection.RollbackTrans();
         QCOMPARE(db.scalar(QStringLiteral("select count(*) from tbProperty")).toInt(), 2);

@@ -1,6 +1,7 @@
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
+#include "data/Schema.h"
 #include "data/modMain.h"
 #include "engine/ConversionEngine.h"
 #include "engine/NumberText.h"
@@ -158,7 +159,7 @@ private slots:
         QCOMPARE(gotUnit, unit);
         // The next query of any window still opens normally.
         modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
-        QCOMPARE(modMain::dbRecordset.Fields(1).Value().toString(), QStringLiteral("One"));
+        QCOMPARE(modMain::dbRecordset.Fields(Schema::UnitColumn::uname).Value().toString(), QStringLiteral("One"));
     }
 
     void convertTemperature_data()

@@ -1,14 +1,15 @@
 #include "TestDatabase.h"
 
-#include "kit/ChildForm.h"
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
-#include "engine/ConversionEngine.h"
-#include "engine/NumberText.h"
 #include "convert/frmUnitConv.h"
+#include "data/Schema.h"
 #include "data/modMain.h"
 #include "engine/AddValues.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
+#include "kit/ChildForm.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "newvalues/frmNew.h"
 
 #include <QAction>
@@ -116,8 +117,8 @@ void seed(TestDatabase& db)
 QList<QStringList> catalogue(TestDatabase& db)
 {
     QList<QStringList> all;
-    for (const char* table : {"tbProperty", "tbUnits", "tbUserProperty", "tbUserUnits"})
-        all << db.rows(QStringLiteral("select * from %1 order by rowid").arg(QLatin1String(table)));
+    for (const QString& table : Schema::tables())
+        all << db.rows(QStringLiteral("select * from %1 order by rowid").arg(table));
     return all;
 }
 

@@ -29,7 +29,6 @@
 namespace {
 
 const QString ConnectionName = QStringLiteral("mkcatalogue");
-const QString Visible = QStringLiteral("0");
 
 void exec(QSqlQuery& query)
 {
@@ -42,9 +41,9 @@ void insertProperties(QSqlDatabase& db, const QList<CatalogueSource::Property>& 
     QSqlQuery query(db);
     query.prepare(QStringLiteral("insert into tbProperty (PropID, propname, propDF) values (?, ?, ?)"));
     for (const CatalogueSource::Property& property : properties) {
-        query.bindValue(0, property.id);
-        query.bindValue(1, property.name);
-        query.bindValue(2, Visible);
+        query.bindValue(Schema::PropertyColumn::PropID, property.id);
+        query.bindValue(Schema::PropertyColumn::propname, property.name);
+        query.bindValue(Schema::PropertyColumn::propDF, Schema::VisibleFlag);
         exec(query);
     }
 }
@@ -54,11 +53,12 @@ void insertUnits(QSqlDatabase& db, const QList<CatalogueSource::Unit>& units)
     QSqlQuery query(db);
     query.prepare(QStringLiteral("insert into tbUnits (UID, uname, factor, PropID, df) values (?, ?, ?, ?, ?)"));
     for (const CatalogueSource::Unit& unit : units) {
-        query.bindValue(0, unit.uid);
-        query.bindValue(1, unit.name);
-        query.bindValue(2, CatalogueSource::isTemperatureProperty(unit.propId) ? 1.0 : unit.factor);
-        query.bindValue(3, unit.propId);
-        query.bindValue(4, Visible);
+        query.bindValue(Schema::UnitColumn::UID, unit.uid);
+        query.bindValue(Schema::UnitColumn::uname, unit.name);
+        query.bindValue(Schema::UnitColumn::factor,
+                        CatalogueSource::isTemperatureProperty(unit.propId) ? 1.0 : unit.factor);
+        query.bindValue(Schema::UnitColumn::PropID, unit.propId);
+        query.bindValue(Schema::UnitColumn::df, Schema::VisibleFlag);
         exec(query);
     }
 }

@@ -1,14 +1,15 @@
 #include "frmUnitConv.h"
 
+#include "data/PlainErrors.h"
+#include "data/RuntimeError.h"
+#include "data/Schema.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
 #include "engine/ConversionEngine.h"
 #include "engine/NumberText.h"
 #include "kit/FormLayout.h"
 #include "kit/MessageBox.h"
 #include "kit/SortedLists.h"
-#include "data/PlainErrors.h"
-#include "data/RuntimeError.h"
-#include "data/Variant.h"
-#include "data/modMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -32,7 +33,6 @@ const QString PropertyPrompt = QStringLiteral("Select a Property");
 const QString NoUnitMessage =
     QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
 const QString HelpFailure = QStringLiteral("There Was An Error Opening the Help File.");
-const QString VisibleFlag = QStringLiteral("0");
 
 // Reading the item data of a combo with no entry selected is the old program's
 // "Invalid property array index".
@@ -55,7 +55,7 @@ QString failureMessage(const ConversionFailure& failure)
 
 bool isVisibleRow(int flagColumn)
 {
-    return modMain::dbRecordset.Fields(flagColumn).Value().toString() == VisibleFlag;
+    return Schema::flagIs(modMain::dbRecordset.Fields(flagColumn).Value(), Schema::VisibleFlag);
 }
 
 } // namespace
@@ -199,7 +199,7 @@ void frmUnitConv::fillProperties()
     // The combo takes the rows in one go, also those read before a failing row.
     const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
     while (!rows.Eof()) {
-        if (isVisibleRow(2)) {
+        if (isVisibleRow(Schema::PropertyColumn::propDF)) {
             const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, QStringLiteral("tbProperty"));
             properties.add(row.name, row.id);
         }
@@ -245,16 +245,16 @@ void frmUnitConv::fillUnits()
     ResolveUnitProperty();
     // The identifier, the name and the flag are all a fill reads.
     modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID},
-                           {0, 1, 4});
+                           {Schema::UnitColumn::UID, Schema::UnitColumn::uname, Schema::UnitColumn::df});
     Recordset& rows = modMain::dbRecordset;
     SortedLists::Batch visible;
     // Both lists take the same rows in one go, also those read before a
     // failing row; a bad row is never half taken, as both values are read first.
     const auto list = qScopeGuard([&] { units->insertSorted(visible); });
     while (!rows.Eof()) {
-        if (isVisibleRow(4)) {
-            const QString name = Variant::toText(rows.Fields(1).Value());
-            visible.add(name, Variant::toInt32(rows.Fields(0).Value()));
+        if (isVisibleRow(Schema::UnitColumn::df)) {
+            const QString name = Variant::toText(rows.Fields(Schema::UnitColumn::uname).Value());
+            visible.add(name, Variant::toInt32(rows.Fields(Schema::UnitColumn::UID).Value()));
         }
         rows.MoveNext();
     }

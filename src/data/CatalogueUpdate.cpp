@@ -1,6 +1,7 @@
 #include "CatalogueUpdate.h"
 
 #include "RuntimeError.h"
+#include "Schema.h"
 
 #include <QFile>
 #include <QHash>
@@ -31,21 +32,17 @@ const Table& properties()
     static const Table table{QStringLiteral("P"),
                              QStringLiteral("tbProperty"),
                              QStringLiteral("tbUserProperty"),
-                             {QStringLiteral("PropID"), QStringLiteral("propname"), QStringLiteral("propDF")},
-                             2,
+                             Schema::columns(QStringLiteral("tbProperty")),
+                             Schema::PropertyColumn::propDF,
                              -1};
     return table;
 }
 
 const Table& units()
 {
-    static const Table table{QStringLiteral("U"),
-                             QStringLiteral("tbUnits"),
-                             QStringLiteral("tbUserUnits"),
-                             {QStringLiteral("UID"), QStringLiteral("uname"), QStringLiteral("factor"),
-                              QStringLiteral("PropID"), QStringLiteral("df")},
-                             4,
-                             3};
+    static const Table table{QStringLiteral("U"),           QStringLiteral("tbUnits"),
+                             QStringLiteral("tbUserUnits"), Schema::columns(QStringLiteral("tbUnits")),
+                             Schema::UnitColumn::df,        Schema::UnitColumn::PropID};
     return table;
 }
 

@@ -1,5 +1,6 @@
 #include "PlainErrors.h"
 
+#include "Schema.h"
 #include "Variant.h"
 #include "modMain.h"
 
@@ -77,10 +78,10 @@ QString rowSubject(Recordset& rows, const QString& table, bool nameBroken)
     const bool property = table.compare(QLatin1String("tbProperty"), Qt::CaseInsensitive) == 0;
     const QString kind = property ? QStringLiteral("property") : QStringLiteral("unit");
     const QString idColumn = property ? QStringLiteral("PropID") : QStringLiteral("UID");
-    const QVariant name = rows.Fields(1).Value();
+    const QVariant name = rows.Fields(Schema::NameColumn).Value();
     if (!nameBroken)
         return QStringLiteral("the %1 %2").arg(kind, quotedValue(name));
-    return QStringLiteral("the %1 with %2 %3").arg(kind, idColumn, quotedValue(rows.Fields(0).Value()));
+    return QStringLiteral("the %1 with %2 %3").arg(kind, idColumn, quotedValue(rows.Fields(Schema::IdColumn).Value()));
 }
 
 } // namespace
@@ -151,7 +152,8 @@ NamedRow readNamedRow(Recordset& rows, const QString& table)
         try {
             return read(value);
         } catch (const RuntimeError& error) {
-            const QString subject = QStringLiteral("The %1 of %2").arg(field, rowSubject(rows, table, column == 1));
+            const QString subject =
+                QStringLiteral("The %1 of %2").arg(field, rowSubject(rows, table, column == Schema::NameColumn));
             throw fieldError(error, subject, value,
                              QStringLiteral("The rows before it are listed, the rows after it are not. Restore the "
                                             "catalogue from your backup, or correct that row of the table %1 with a "
@@ -159,9 +161,10 @@ NamedRow readNamedRow(Recordset& rows, const QString& table)
                                  .arg(table));
         }
     };
-    const QString name = readOrExplain(1, QStringLiteral("name"), [](const QVariant& v) { return Variant::toText(v); });
-    const qint32 id =
-        readOrExplain(0, QStringLiteral("identifier"), [](const QVariant& v) { return Variant::toInt32(v); });
+    const QString name =
+        readOrExplain(Schema::NameColumn, QStringLiteral("name"), [](const QVariant& v) { return Variant::toText(v); });
+    const qint32 id = readOrExplain(Schema::IdColumn, QStringLiteral("identifier"),
+                                    [](const QVariant& v) { return Variant::toInt32(v); });
     return {name, id};
 }
 

@@ -48,7 +48,7 @@ struct NamedRow
     qint32 id;
 };
 
-// The name (column 1) and identifier (column 0) of the current row of
+// The name (Schema::NameColumn) and identifier (Schema::IdColumn) of the current row of
 // `table`, a property or unit table. A value that cannot be used raises its
 // conversion error, described by the row and the field and what to do.
 NamedRow readNamedRow(Recordset& rows, const QString& table);

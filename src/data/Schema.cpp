@@ -44,6 +44,13 @@ QStringList statements()
     };
 }
 
+const QStringList& tables()
+{
+    static const QStringList names{QStringLiteral("tbProperty"), QStringLiteral("tbUnits"),
+                                   QStringLiteral("tbUserProperty"), QStringLiteral("tbUserUnits")};
+    return names;
+}
+
 QStringList columns(const QString& table)
 {
     static const QStringList property{QStringLiteral("PropID"), QStringLiteral("propname"), QStringLiteral("propDF")};

@@ -23,13 +23,6 @@ namespace {
 
 constexpr int RowNotLocated = -2147217864;
 
-const QStringList& catalogueTables()
-{
-    static const QStringList tables{QStringLiteral("tbProperty"), QStringLiteral("tbUnits"),
-                                    QStringLiteral("tbUserProperty"), QStringLiteral("tbUserUnits")};
-    return tables;
-}
-
 bool isConstraintViolation(const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
@@ -195,7 +188,7 @@ void Connection::Open()
     while (query.next())
         present << query.value(0).toString();
     query = QSqlQuery();
-    for (const QString& table : catalogueTables()) {
+    for (const QString& table : Schema::tables()) {
         if (!present.contains(table, Qt::CaseInsensitive)) {
             Close();
             throw PlainErrors::startupError(StartupFault::NotACatalogue, path,
@@ -231,7 +224,7 @@ QString Connection::damage(const QSqlDatabase& db) const
 QString Connection::misorderedColumns(const QSqlDatabase& db) const
 {
     QSqlQuery query(db);
-    for (const QString& table : catalogueTables()) {
+    for (const QString& table : Schema::tables()) {
         QStringList found;
         if (query.exec(QStringLiteral("pragma table_info(%1)").arg(quoted(table))))
             while (query.next())

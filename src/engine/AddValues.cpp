@@ -2,6 +2,7 @@
 
 #include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
+#include "data/Schema.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
 
@@ -111,9 +112,9 @@ void appendProperty(const QString& table, const QString& propId, const QString& 
 {
     openForAdding(table);
     modMain::dbRecordset.AddNew();
-    modMain::dbRecordset.Fields(0).setValue(propId);
-    modMain::dbRecordset.Fields(1).setValue(name);
-    modMain::dbRecordset.Fields(2).setValue(QStringLiteral("0"));
+    modMain::dbRecordset.Fields(Schema::PropertyColumn::PropID).setValue(propId);
+    modMain::dbRecordset.Fields(Schema::PropertyColumn::propname).setValue(name);
+    modMain::dbRecordset.Fields(Schema::PropertyColumn::propDF).setValue(Schema::VisibleFlag);
     modMain::dbRecordset.Update();
 }
 
@@ -122,11 +123,11 @@ void appendUnit(const QString& table, const QString& uid, const QString& propId,
 {
     openForAdding(table);
     modMain::dbRecordset.AddNew();
-    modMain::dbRecordset.Fields(0).setValue(uid);
-    modMain::dbRecordset.Fields(3).setValue(propId);
-    modMain::dbRecordset.Fields(1).setValue(name);
-    modMain::dbRecordset.Fields(2).setValue(factor);
-    modMain::dbRecordset.Fields(4).setValue(QStringLiteral("0"));
+    modMain::dbRecordset.Fields(Schema::UnitColumn::UID).setValue(uid);
+    modMain::dbRecordset.Fields(Schema::UnitColumn::PropID).setValue(propId);
+    modMain::dbRecordset.Fields(Schema::UnitColumn::uname).setValue(name);
+    modMain::dbRecordset.Fields(Schema::UnitColumn::factor).setValue(factor);
+    modMain::dbRecordset.Fields(Schema::UnitColumn::df).setValue(Schema::VisibleFlag);
     modMain::dbRecordset.Update();
 }
 
@@ -155,12 +156,14 @@ namespace AddValues {
 
 bool propertyNameTaken(const QString& name)
 {
-    return anyRowHolds(QStringLiteral("Select * from tbProperty where propname = ?"), {name}, 1, name);
+    return anyRowHolds(QStringLiteral("Select * from tbProperty where propname = ?"), {name},
+                       Schema::PropertyColumn::propname, name);
 }
 
 bool unitNameTaken(const QString& name, const QString& propId)
 {
-    return anyRowHolds(QStringLiteral("Select * from tbUnits where uname = ? and propID = ?"), {name, propId}, 1, name);
+    return anyRowHolds(QStringLiteral("Select * from tbUnits where uname = ? and propID = ?"), {name, propId},
+                       Schema::UnitColumn::uname, name);
 }
 
 double unitFactor(qint32 uid)
@@ -172,13 +175,15 @@ double unitFactor(qint32 uid)
                            QStringLiteral("The base unit with UID %1 is no longer in the catalogue. Pick the property "
                                           "again to list its units as they are now.")
                                .arg(uid));
-    const QVariant stored = unit.Fields(2).Value();
+    const QVariant stored = unit.Fields(Schema::UnitColumn::factor).Value();
     try {
         return Variant::toDouble(stored);
     } catch (const RuntimeError& error) {
         throw PlainErrors::fieldError(
-            error, QStringLiteral("The factor of the base unit \"%1\"").arg(unit.Fields(1).Value().toString()), stored,
-            QStringLiteral("Pick another base unit, or hide this one under Tools > Options."));
+            error,
+            QStringLiteral("The factor of the base unit \"%1\"")
+                .arg(unit.Fields(Schema::UnitColumn::uname).Value().toString()),
+            stored, QStringLiteral("Pick another base unit, or hide this one under Tools > Options."));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "data/PlainErrors.h"
+#include "data/Schema.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
 
@@ -42,15 +43,16 @@ const QString UnitRemedy = QStringLiteral("Choose another unit, or hide this one
 // and turn every result into 0 as a target.
 double readFactor(qint32 uid)
 {
-    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)}, {1, 2});
+    modMain::OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QString::number(uid)},
+                           {Schema::UnitColumn::uname, Schema::UnitColumn::factor});
     Recordset& rows = modMain::dbRecordset;
     if (rows.isOpen() && rows.Eof())
         throw RuntimeError(ErrorNumber::NoCurrentRecord,
                            QStringLiteral("The unit with UID %1 is no longer in the catalogue. Pick the property "
                                           "again to list its units as they are now.")
                                .arg(uid));
-    const QString name = Variant::toText(rows.Fields(1).Value());
-    const QVariant stored = rows.Fields(2).Value();
+    const QString name = Variant::toText(rows.Fields(Schema::UnitColumn::uname).Value());
+    const QVariant stored = rows.Fields(Schema::UnitColumn::factor).Value();
     rows.Close();
     const QString subject = QStringLiteral("The factor of the unit \"%1\"").arg(name);
     const auto unusable = [&](const RuntimeError& error, const QString& remedy) {

@@ -1,15 +1,16 @@
 #include "frmNew.h"
 
+#include "data/PlainErrors.h"
+#include "data/RuntimeError.h"
+#include "data/Schema.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
 #include "engine/AddValues.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 #include "kit/FormLayout.h"
 #include "kit/MessageBox.h"
 #include "kit/SortedLists.h"
-#include "engine/ConversionEngine.h"
-#include "engine/NumberText.h"
-#include "data/PlainErrors.h"
-#include "data/RuntimeError.h"
-#include "data/Variant.h"
-#include "data/modMain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -264,14 +265,15 @@ void frmNew::cbProperty_Click()
         modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, chosen));
         ResolveUnitProperty();
         modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? and df = '0' "),
-                               {modMain::CurrentPropID}, {0, 1});
+                               {modMain::CurrentPropID}, {Schema::UnitColumn::UID, Schema::UnitColumn::uname});
         Recordset& rows = modMain::dbRecordset;
         {
             SortedLists::Batch units;
             // The combo takes the rows in one go, also those read before a failing row.
             const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbUnit, units); });
             for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-                units.add(Variant::toText(rows.Fields(1).Value()), Variant::toInt32(rows.Fields(0).Value()));
+                units.add(Variant::toText(rows.Fields(Schema::UnitColumn::uname).Value()),
+                          Variant::toInt32(rows.Fields(Schema::UnitColumn::UID).Value()));
         }
         showEditText(cbUnit, BaseUnitPlaceholder);
     } catch (const RuntimeError&) {

@@ -1,13 +1,14 @@
 #include "frmOptions.h"
 
+#include "data/PlainErrors.h"
+#include "data/RuntimeError.h"
+#include "data/Schema.h"
+#include "data/Variant.h"
+#include "data/modMain.h"
+#include "engine/ConversionEngine.h"
 #include "kit/FormLayout.h"
 #include "kit/MessageBox.h"
 #include "kit/SortedLists.h"
-#include "engine/ConversionEngine.h"
-#include "data/PlainErrors.h"
-#include "data/RuntimeError.h"
-#include "data/Variant.h"
-#include "data/modMain.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -30,20 +31,12 @@ const QString PropertyPrompt = QStringLiteral("Select a Property");
 const QString NoUnitText =
     QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
 
-// Flags are compared as text; NULL, like any other value, is neither visible nor hidden.
-const QString Visible = QStringLiteral("0");
-const QString Hidden = QStringLiteral("1");
-
-constexpr int PropertyFlagColumn = 2;
-constexpr int UnitFlagColumn = 4;
+using Schema::flagIs;
+using Schema::HiddenFlag;
+using Schema::VisibleFlag;
 constexpr int InvalidPropertyArrayIndex = 381;
 // A failure box lists at most this many items that had vanished from the catalogue.
 constexpr int MaxListedFailures = 10;
-
-bool flagIs(const QVariant& value, const QString& flag)
-{
-    return !value.isNull() && value.toString() == flag;
-}
 
 QFont frameFont()
 {
@@ -223,7 +216,7 @@ void frmOptions::rbutUnit_Click()
             SortedLists::Batch properties;
             const auto listReadRows = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
             while (!rs.Eof()) {
-                if (flagIs(rs.Fields(PropertyFlagColumn).Value(), Visible)) {
+                if (flagIs(rs.Fields(Schema::PropertyColumn::propDF).Value(), VisibleFlag)) {
                     const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rs, QStringLiteral("tbProperty"));
                     properties.add(row.name, row.id);
                 }
@@ -258,10 +251,13 @@ void frmOptions::fillListsFromRecordset(int flagColumn)
     Recordset& rs = modMain::dbRecordset;
     while (!rs.Eof()) {
         const QVariant flag = rs.Fields(flagColumn).Value();
-        SortedLists::Batch* entries = flagIs(flag, Visible) ? &visible : flagIs(flag, Hidden) ? &hidden : nullptr;
+        SortedLists::Batch* entries = flagIs(flag, VisibleFlag)  ? &visible
+                                      : flagIs(flag, HiddenFlag) ? &hidden
+                                                                 : nullptr;
         if (entries) {
-            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(
-                rs, flagColumn == PropertyFlagColumn ? QStringLiteral("tbProperty") : QStringLiteral("tbUnits"));
+            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rs, flagColumn == Schema::PropertyColumn::propDF
+                                                                                ? QStringLiteral("tbProperty")
+                                                                                : QStringLiteral("tbUnits"));
             entries->add(row.name, row.id);
         }
         rs.MoveNext();
@@ -278,8 +274,8 @@ void frmOptions::cbProperty_Click()
         modMain::CurrentPropID = QString::number(selectedPropertyId());
         ResolveUnitProperty();
         modMain::OpenRecordset(QStringLiteral("Select * from tbUnits where PropID = ?"), {modMain::CurrentPropID},
-                               {0, 1, UnitFlagColumn});
-        fillListsFromRecordset(UnitFlagColumn);
+                               {Schema::UnitColumn::UID, Schema::UnitColumn::uname, Schema::UnitColumn::df});
+        fillListsFromRecordset(Schema::UnitColumn::df);
         modMain::dbRecordset.Close();
     } catch (const std::exception&) {
         MessageBox::show(this, NoUnitText, MsgStyle::OkOnly);
@@ -301,7 +297,7 @@ void frmOptions::rbutProperty_Click()
         // An empty table has no first row to move to: the lists just stay empty.
         if (!rs.Eof())
             rs.MoveFirst();
-        fillListsFromRecordset(PropertyFlagColumn);
+        fillListsFromRecordset(Schema::PropertyColumn::propDF);
         rs.Close();
     });
 }
@@ -402,7 +398,7 @@ bool frmOptions::writePass(SortedLists::ListView* list, bool takeAll, bool hide,
 bool frmOptions::writeFlag(qint32 id, bool hide)
 {
     const bool property = ItemKind == Kind::Property;
-    const int flagColumn = property ? PropertyFlagColumn : UnitFlagColumn;
+    const int flagColumn = property ? Schema::PropertyColumn::propDF : Schema::UnitColumn::df;
     // The lookup reads the flag alone: the row is only written.
     modMain::OpenRecordset(property ? QStringLiteral("select * from tbProperty where PropID = ?")
                                     : QStringLiteral("select * from tbUnits where UID = ?"),
@@ -410,7 +406,7 @@ bool frmOptions::writeFlag(qint32 id, bool hide)
     Recordset& rs = modMain::dbRecordset;
     if (rs.Eof())
         return false;
-    rs.Fields(flagColumn).setValue(hide ? Hidden : Visible);
+    rs.Fields(flagColumn).setValue(hide ? HiddenFlag : VisibleFlag);
     rs.Update();
     return true;
 }
