@@ -1,9 +1,10 @@
 #include "MDIMain.h"
 
-#include "kit/FormLayout.h"
 #include "ShowHelpTopic.h"
 #include "convert/frmUnitConv.h"
 #include "frmAbout.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -19,7 +20,8 @@
 MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("MDIMain"));
-    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) + frmAbout::WebAddress);
+    setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, QLatin1Char(' ')) +
+                   frmAbout::WebAddress);
     setWindowIcon(FormLayout::programIcon());
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setAccessibleName(QStringLiteral("Windows"));
@@ -203,7 +205,7 @@ void MDIMain::mnuOption_Click()
 
 void MDIMain::mnucontents_Click()
 {
-    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#a"), QStringLiteral("There Was An Error Opening the Help File."));
+    ShowHelpTopic(this, QStringLiteral("\\TSHelp.htm#a"), HelpFailureMessage);
 }
 
 void MDIMain::mnuAbt_Click()

@@ -30,9 +30,6 @@ using FormLayout::place;
 namespace {
 
 const QString PropertyPrompt = QStringLiteral("Select a Property");
-const QString NoUnitMessage =
-    QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
-const QString HelpFailure = QStringLiteral("There Was An Error Opening the Help File.");
 
 // Reading the item data of a combo with no entry selected is the old program's
 // "Invalid property array index".
@@ -431,5 +428,5 @@ void frmUnitConv::Command3_Click()
 
 void frmUnitConv::cmdHelp_Click()
 {
-    emit helpRequested(QStringLiteral("\\TSHelp.htm#b"), HelpFailure);
+    emit helpRequested(QStringLiteral("\\TSHelp.htm#b"), HelpFailureMessage);
 }

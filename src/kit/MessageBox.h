@@ -22,6 +22,12 @@ inline const QString AppTitle = QStringLiteral("Quantaro");
 // The title of the program's own warnings and prompts.
 inline const QString BoxTitle = QStringLiteral("Quantaro - Veltrin Tech");
 
+// What every window says when the units of the chosen property cannot be listed.
+inline const QString NoUnitMessage =
+    QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
+// What the main window, the converter and New Values say when help cannot start.
+inline const QString HelpFailureMessage = QStringLiteral("There Was An Error Opening the Help File.");
+
 // Every message box of the program goes through here, so tests can record
 // boxes instead of showing them.
 class MessageBox

@@ -278,10 +278,7 @@ void frmNew::cbProperty_Click()
         showEditText(cbUnit, BaseUnitPlaceholder);
     } catch (const RuntimeError&) {
         showEditText(cbUnit, QString());
-        MessageBox::show(this,
-                         QStringLiteral("No unit available for this property. To add new unit for this property go "
-                                        "to 'Tools' -> 'New'."),
-                         MsgStyle::OkOnly);
+        MessageBox::show(this, NoUnitMessage, MsgStyle::OkOnly);
     }
 }
 
@@ -301,7 +298,7 @@ void frmNew::cmdExit_Click()
 void frmNew::cmdHelp_Click(int Index)
 {
     Q_UNUSED(Index);
-    emit helpRequested(QStringLiteral("\\TSHelp.htm#f"), QStringLiteral("There Was An Error Opening the Help File."));
+    emit helpRequested(QStringLiteral("\\TSHelp.htm#f"), HelpFailureMessage);
 }
 
 void frmNew::cmdCalc_Click()

@@ -28,8 +28,6 @@ using FormLayout::place;
 namespace {
 
 const QString PropertyPrompt = QStringLiteral("Select a Property");
-const QString NoUnitText =
-    QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
 
 using Schema::flagIs;
 using Schema::HiddenFlag;
@@ -278,7 +276,7 @@ void frmOptions::cbProperty_Click()
         fillListsFromRecordset(Schema::UnitColumn::df);
         modMain::dbRecordset.Close();
     } catch (const std::exception&) {
-        MessageBox::show(this, NoUnitText, MsgStyle::OkOnly);
+        MessageBox::show(this, NoUnitMessage, MsgStyle::OkOnly);
     }
 }
 
@@ -309,6 +307,7 @@ void frmOptions::cmdCancel_Click()
 
 void frmOptions::cmdHelp_Click()
 {
+    // The options window has a failure text of its own, spelled so.
     emit helpRequested(QStringLiteral("\\TSHelp.htm#e"), QStringLiteral("There Was An Error Opning the Help File."));
 }
 
