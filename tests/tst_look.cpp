@@ -1,9 +1,12 @@
 // Colours and pictures of every window on dark and light palettes and at
-// double pixel density.
+// double pixel density; every control's room at large default fonts.
+#include "TestDatabase.h"
+
 #include "app/MDIMain.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"
 #include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -13,11 +16,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyleFactory>
+#include <QStyleOptionButton>
+#include <QStyleOptionFrame>
+#include <QStyleOptionGroupBox>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -73,6 +81,168 @@ QList<QWidget*> textControls(QWidget* window)
     return controls;
 }
 
+// The controls a window's design places: the window's own children and those of its frames.
+QList<QWidget*> designedControls(QWidget* form)
+{
+    QList<QWidget*> controls;
+    for (QWidget* child : form->findChildren<QWidget*>()) {
+        QWidget* parent = child->parentWidget();
+        if (child->isVisibleTo(form) &&
+            (parent == form || (qobject_cast<QGroupBox*>(parent) && parent->parentWidget() == form)))
+            controls << child;
+    }
+    return controls;
+}
+
+QString plainCaption(QString caption)
+{
+    return caption.remove(QLatin1Char('&'));
+}
+
+// The room a control gives its text line, and the height that line needs, or
+// {-1, 0} where the control shows no text of its own (a rule, a frame).
+// A text is cut off when its room is less than it needs; the style's own
+// padding beyond that is not asked for.
+struct Room
+{
+    int room;
+    int needed;
+};
+
+Room textRoom(QWidget* control)
+{
+    QStyle* style = control->style();
+    const int line = control->fontMetrics().height();
+    if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        // The edit field the style gives the combo, with the text box's inner margin above and below.
+        const QLineEdit* edit = combo->lineEdit();
+        return {edit->height() - 2, edit->fontMetrics().height()};
+    }
+    if (qobject_cast<QLineEdit*>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(control);
+        option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, control);
+        return {style->subElementRect(QStyle::SE_LineEditContents, &option, control).height() - 2, line};
+    }
+    if (auto* button = qobject_cast<QPushButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const int room = style->subElementRect(QStyle::SE_PushButtonContents, &option, button).height();
+        const QString caption = plainCaption(button->text());
+        const int ink = caption.isEmpty() ? 0 : button->fontMetrics().tightBoundingRect(caption).height();
+        return {room, std::max(ink, button->icon().isNull() ? 0 : button->iconSize().height())};
+    }
+    if (qobject_cast<QRadioButton*>(control))
+        return {control->height(),
+                std::max(line, style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, control))};
+    if (qobject_cast<QLabel*>(control))
+        return {control->height(), control->sizeHint().height()};
+    // A list shows at least one whole entry between its frame and scroll bar.
+    if (qobject_cast<QAbstractItemView*>(control))
+        return {control->height(), control->minimumSizeHint().height()};
+    return {-1, 0};
+}
+
+// The width the control's caption may take, or -1 where it shows no caption.
+int captionRoom(const QWidget* control, QString* caption)
+{
+    const QStyle* style = control->style();
+    if (const auto* label = qobject_cast<const QLabel*>(control)) {
+        *caption = plainCaption(label->text());
+        return label->contentsRect().width() - 2 * label->margin();
+    }
+    if (const auto* radio = qobject_cast<const QRadioButton*>(control)) {
+        *caption = plainCaption(radio->text());
+        return radio->width() - style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, radio) -
+               style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, radio);
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+        *caption = plainCaption(button->text());
+        int room = button->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) -
+                   2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+        if (!button->icon().isNull())
+            room -= button->iconSize().width() + 4;
+        return room;
+    }
+    if (const auto* frame = qobject_cast<const QGroupBox*>(control)) {
+        *caption = plainCaption(frame->title());
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+        const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, frame);
+        return frame->width() - label.left();
+    }
+    return -1;
+}
+
+// What is wrong with the controls of `form` as shown: a control shorter than
+// its content, a caption wider than its room, a control outside its parent or
+// on a sibling, a frame's controls over its caption.
+QStringList roomProblems(QWidget* form)
+{
+    QStringList problems;
+    const QList<QWidget*> controls = designedControls(form);
+    for (QWidget* control : controls) {
+        const QString name = control->objectName();
+        const Room room = textRoom(control);
+        if (room.room >= 0 && room.room < room.needed)
+            problems << QStringLiteral("%1 has %2 px for its text, needs %3").arg(name).arg(room.room).arg(room.needed);
+        QString caption;
+        const int across = captionRoom(control, &caption);
+        const int width = control->fontMetrics().horizontalAdvance(caption);
+        if (across >= 0 && width > across)
+            problems << QStringLiteral("%1: \"%2\" is %3 wide in %4").arg(name, caption).arg(width).arg(across);
+        QWidget* parent = control->parentWidget();
+        if (!parent->rect().contains(control->geometry()))
+            problems << QStringLiteral("%1 reaches outside %2").arg(name, parent->objectName());
+        if (qobject_cast<QGroupBox*>(parent) && control->y() < parent->fontMetrics().height())
+            problems << QStringLiteral("%1 covers the caption of %2").arg(name, parent->objectName());
+        for (QWidget* other : controls) {
+            if (other != control && other->parentWidget() == parent && name < other->objectName() &&
+                control->geometry().intersects(other->geometry()))
+                problems << QStringLiteral("%1 overlaps %2").arg(name, other->objectName());
+        }
+    }
+    return problems;
+}
+
+const QStringList WindowsAsOpened{
+    "converter", "new values, property", "new values, unit", "options, unit", "options, property", "about", "main"};
+
+// A window opened as the program opens it, on a small catalogue of its own:
+// the main window with the converter, or the window its menu or the
+// converter's button opens, in the mode named.
+struct Opened
+{
+    explicit Opened(const QString& window)
+    {
+        db.addProperty("1", "Length");
+        db.addUnit("10", "Metre", 1.0, "1");
+        db.openShared();
+        main.show();
+        form = main.loadedChild<frmUnitConv>();
+        if (window.startsWith(QLatin1String("new values"))) {
+            main.mnuNG_Click();
+            form = main.loadedChild<frmNew>();
+            if (window.endsWith(QLatin1String("unit")))
+                QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
+        } else if (window.startsWith(QLatin1String("options"))) {
+            main.mnuOption_Click();
+            form = main.loadedChild<frmOptions>();
+            const char* kind = window.endsWith(QLatin1String("unit")) ? "rbutUnit" : "rbutProperty";
+            QTest::mouseClick(form->findChild<QRadioButton*>(kind), Qt::LeftButton);
+        } else if (window == QLatin1String("about")) {
+            main.mnuAbt_Click();
+            form = main.loadedChild<frmAbout>();
+        }
+        QApplication::processEvents();
+    }
+    TestDatabase db;
+    MDIMain main;
+    QWidget* form = nullptr;
+};
+
 } // namespace
 
 class TestLook : public QObject
@@ -84,11 +254,15 @@ private slots:
     {
         m_light = QApplication::palette();
         m_style = QApplication::style()->name();
+        m_font = QApplication::font();
+        MessageBox::setIntercepting(true);
     }
     void cleanup()
     {
         QApplication::setStyle(QStyleFactory::create(m_style));
         QApplication::setPalette(m_light);
+        QApplication::setFont(m_font);
+        MessageBox::takeRecords();
     }
 
     void contrastFormula()
@@ -233,31 +407,129 @@ private slots:
         QCOMPARE(pixmap.devicePixelRatio(), 2.0);
     }
 
-    // Every push button's caption fits inside the button's frame and margins once the window shows.
-    void buttonCaptionsFit()
+    // At the platform's default font and at large ones, each window opened as the
+    // program opens it has room for every control's content and caption, push
+    // buttons' captions included, once the window shows.
+    void roomAtLargeFonts_data()
     {
-        frmUnitConv converter;
-        frmNew values;
-        frmOptions options;
-        for (QWidget* window :
-             {static_cast<QWidget*>(&converter), static_cast<QWidget*>(&values), static_cast<QWidget*>(&options)}) {
-            window->show();
-            QVERIFY(QTest::qWaitForWindowExposed(window));
-            for (const QPushButton* button : window->findChildren<QPushButton*>()) {
-                QString caption = button->text();
-                caption.remove(QLatin1Char('&'));
-                if (caption.isEmpty())
-                    continue;
-                const QStyle* style = button->style();
-                int room = button->width() - 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) -
-                           2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
-                if (!button->icon().isNull())
-                    room -= button->iconSize().width() + 4;
-                const int needed = button->fontMetrics().horizontalAdvance(caption);
-                QVERIFY2(needed <= room,
-                         qPrintable(QStringLiteral("%1: %2 > %3").arg(button->objectName()).arg(needed).arg(room)));
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<QString>("window");
+        for (const qreal points : {0.0, 14.0, 20.0}) {
+            for (const QString& window : WindowsAsOpened) {
+                const QString size = points > 0 ? QStringLiteral("%1 pt").arg(points) : QStringLiteral("default");
+                QTest::newRow(qPrintable(size + QStringLiteral(", ") + window)) << points << window;
             }
         }
+    }
+    void roomAtLargeFonts()
+    {
+        QFETCH(qreal, points);
+        QFETCH(QString, window);
+        useDefaultFont(points);
+        Opened opened(window);
+        QWidget* form = opened.form;
+        MDIMain& main = opened.main;
+        QVERIFY(form);
+        QStringList problems = roomProblems(form);
+        // The main window shows the converter whole, below a menu bar tall enough for its items.
+        if (window == QLatin1String("main")) {
+            const QWidget* frame = main.loadedChild<frmUnitConv>()->subWindow();
+            const QSize area = main.mdiArea()->viewport()->size();
+            if (area.width() < frame->width() || area.height() < frame->height())
+                problems << QStringLiteral("the converter's %1x%2 frame in a %3x%4 area")
+                                .arg(frame->width())
+                                .arg(frame->height())
+                                .arg(area.width())
+                                .arg(area.height());
+            if (main.menuBar()->height() < main.menuBar()->sizeHint().height())
+                problems << QStringLiteral("menu bar %1 high").arg(main.menuBar()->height());
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(QString::number(problems.size()) + QStringLiteral(" problems:\n") +
+                                                problems.join(QLatin1Char('\n'))));
+    }
+
+    // The designed fonts and the window grow with the user's default font, in
+    // proportion up to the steps by which captions shrink to fit.
+    void growWithTheDefaultFont_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<QString>("window");
+        for (const qreal points : {14.0, 20.0})
+            for (const QString& window : WindowsAsOpened)
+                QTest::newRow(qPrintable(QStringLiteral("%1 pt, ").arg(points) + window)) << points << window;
+    }
+    void growWithTheDefaultFont()
+    {
+        QFETCH(qreal, points);
+        QFETCH(QString, window);
+        QMap<QString, qreal> designed;
+        QSize designedSize;
+        {
+            const Opened opened(window);
+            QVERIFY(opened.form);
+            for (const QWidget* control : designedControls(opened.form))
+                designed[control->objectName()] = control->font().pointSizeF();
+            designedSize = opened.form->size();
+        }
+        useDefaultFont(points);
+        const qreal scale = 0.95 * points / m_font.pointSizeF();
+        const Opened opened(window);
+        QVERIFY(opened.form);
+        QStringList problems;
+        for (const QWidget* control : designedControls(opened.form)) {
+            const qreal grown = control->font().pointSizeF() / designed.value(control->objectName());
+            if (grown < scale)
+                problems << QStringLiteral("%1: %2 pt, %3 times its size at the default")
+                                .arg(control->objectName())
+                                .arg(control->font().pointSizeF())
+                                .arg(grown, 0, 'f', 2);
+        }
+        const QSize size = opened.form->size();
+        if (size.width() < designedSize.width() * scale || size.height() < designedSize.height() * scale)
+            problems << QStringLiteral("the window is %1x%2, at the default %3x%4")
+                            .arg(size.width())
+                            .arg(size.height())
+                            .arg(designedSize.width())
+                            .arg(designedSize.height());
+        QVERIFY2(problems.isEmpty(), qPrintable(QString::number(problems.size()) + QStringLiteral(" problems:\n") +
+                                                problems.join(QLatin1Char('\n'))));
+    }
+
+    // A control whose content needs more than its design gives it grows, what
+    // lies below it in its window or frame moves down by as much, what reaches
+    // past its bottom edge stretches with it, and what ends above that edge stays.
+    void roomAddedBelowWhatNeedsIt_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::newRow("default") << 0.0;
+        QTest::newRow("20 pt") << 20.0;
+    }
+    void roomAddedBelowWhatNeedsIt()
+    {
+        QFETCH(qreal, points);
+        useDefaultFont(points);
+        using FormLayout::scaled;
+        QWidget form;
+        auto* frame = new QGroupBox(QStringLiteral("Frame"), &form);
+        FormLayout::place(frame, 0, 0, 3000, 1200);
+        auto* tooShort = new QLineEdit(frame);
+        FormLayout::place(tooShort, 100, 300, 2000, 90);
+        auto* besideIt = new QLineEdit(frame);
+        FormLayout::place(besideIt, 2200, 300, 700, 375);
+        auto* beside = new QLabel(QStringLiteral("Beside"), &form);
+        FormLayout::place(beside, 3100, 300, 1000, 285);
+        auto* below = new QPushButton(QStringLiteral("Below"), &form);
+        FormLayout::place(below, 0, 1300, 1500, 375);
+        const QSize client = FormLayout::layOut(&form, 4200, 1800);
+
+        const int added = FormLayout::contentHeight(tooShort) - scaled(90);
+        QVERIFY(added > 0);
+        QCOMPARE(tooShort->geometry(), QRect(scaled(100), scaled(300), scaled(2000), scaled(90) + added));
+        QCOMPARE(besideIt->geometry(), QRect(scaled(2200), scaled(300), scaled(700), scaled(375) + added));
+        QCOMPARE(frame->height(), scaled(1200) + added);
+        QCOMPARE(beside->geometry(), QRect(scaled(3100), scaled(300), scaled(1000), scaled(285)));
+        QCOMPARE(below->geometry(), QRect(0, scaled(1300) + added, scaled(1500), scaled(375)));
+        QCOMPARE(client, QSize(scaled(4200), scaled(1800) + added));
     }
 
     void windowsCarryTheProgramIcon()
@@ -268,8 +540,19 @@ private slots:
     }
 
 private:
+    // Makes the application's default font `points` large, as a user's desktop does; 0 keeps the platform's.
+    void useDefaultFont(qreal points) const
+    {
+        if (points <= 0)
+            return;
+        QFont font = m_font;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+    }
+
     QPalette m_light;
     QString m_style;
+    QFont m_font;
 };
 
 QTEST_MAIN(TestLook)

@@ -1,12 +1,14 @@
 // Draws the main window with the converter at work into a PNG, for the README:
-//   screenshot <catalogue-file> <output.png> [--dark]
-// --dark draws it in the Fusion style on a dark palette; QT_SCALE_FACTOR=2
-// in the environment draws it at double pixel density. The catalogue is only read.
+//   screenshot <catalogue-file> <output.png> [--dark | --points N]
+// --dark draws it in the Fusion style on a dark palette; --points N with a
+// default font of N points, as a user who reads large text has it;
+// QT_SCALE_FACTOR=2 in the environment draws it at double pixel density.
+// The catalogue is only read.
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,13 +53,19 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const bool dark = argc == 4 && QByteArray(argv[3]) == "--dark";
-    if (argc != 3 && !dark) {
-        std::fprintf(stderr, "usage: screenshot <catalogue-file> <output.png> [--dark]\n");
+    const qreal points = argc == 5 && QByteArray(argv[3]) == "--points" ? QByteArray(argv[4]).toDouble() : 0.0;
+    if (argc != 3 && !dark && points <= 0) {
+        std::fprintf(stderr, "usage: screenshot <catalogue-file> <output.png> [--dark | --points N]\n");
         return 2;
     }
     if (dark) {
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setPalette(darkPalette());
+    }
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
     }
     QLocale::setDefault(QLocale::c());
     MessageBox::setIntercepting(true);

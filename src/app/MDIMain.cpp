@@ -27,8 +27,11 @@ MDIMain::MDIMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(
     m_mdiArea->setAccessibleName(QStringLiteral("Windows"));
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIMain::subWindowActivated);
+    // Windows grown for a large font may not fit a small screen: the area then scrolls.
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     createActions();
-    resize(ChildForm::px(11940) + 40, ChildForm::px(6885) + 90);
+    resize(FormLayout::scaled(11940) + 40, FormLayout::scaled(6885) + 90);
 }
 
 MDIMain::~MDIMain()
@@ -182,7 +185,15 @@ void MDIMain::closeEvent(QCloseEvent* event)
 
 void MDIMain::MDIForm_Load()
 {
-    showChild<frmUnitConv>();
+    makeRoomFor(showChild<frmUnitConv>()->subWindow());
+}
+
+void MDIMain::makeRoomFor(const QWidget* frame)
+{
+    if (!frame)
+        return;
+    const QSize lacking = frame->size() - m_mdiArea->viewport()->size();
+    resize(size() + lacking.expandedTo(QSize(0, 0)));
 }
 
 void MDIMain::mnuUnitConv_Click()

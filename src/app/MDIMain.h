@@ -72,6 +72,8 @@ private:
     // Answers what the window asks for: help, and the windows it opens.
     void connectRequests(ChildForm* form);
     void bringToFront(ChildForm* form);
+    // Grows the main window until its area shows `frame` whole.
+    void makeRoomFor(const QWidget* frame);
     void subWindowActivated(QMdiSubWindow* frame);
 
     bool isMenuShortcut(const QKeyEvent* key) const;

@@ -1,5 +1,7 @@
 #include "frmAbout.h"
 
+#include "kit/FormLayout.h"
+
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -11,16 +13,12 @@ const QString frmAbout::LegalNotice =
 
 namespace {
 
-QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int top, int height, int pointSize,
-                 bool bold)
+QLabel* addLabel(QWidget* parent, const char* name, const QString& text, int top, int height, int pointSize, bool bold)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QLatin1String(name));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    label->setFont(font);
-    label->setGeometry(ChildForm::px(240), ChildForm::px(top), ChildForm::px(5520), ChildForm::px(height));
+    label->setFont(FormLayout::designFont(QStringLiteral("Tahoma"), pointSize, bold));
+    FormLayout::place(label, 240, top, 5520, height);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
 }
@@ -31,7 +29,6 @@ frmAbout::frmAbout(QWidget* parent) : ChildForm(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quantaro"));
-    setFixedSize(px(6000), px(3600));
 
     addLabel(this, "lblTitle", QStringLiteral("Quantaro v 1.0"), 180, 555, 18, true);
     addLabel(this, "lblLegal", LegalNotice, 840, 285, 8, false);
@@ -43,12 +40,13 @@ frmAbout::frmAbout(QWidget* parent) : ChildForm(parent)
     separator->setObjectName(QStringLiteral("Line1"));
     separator->setFrameShape(QFrame::HLine);
     separator->setFrameShadow(QFrame::Sunken);
-    separator->setGeometry(px(120), px(2460), px(5760), px(30));
+    FormLayout::place(separator, 120, 2460, 5760, 30);
 
     Command1 = new QPushButton(QStringLiteral("&Ok"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(px(4560), px(2760), px(1200), px(495));
+    FormLayout::place(Command1, 4560, 2760, 1200, 495);
     Command1->setDefault(true);
+    setFixedSize(FormLayout::layOut(this, 6000, 3600));
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     setFocusProxy(Command1);
 }

@@ -61,8 +61,8 @@ frmUnitConv::frmUnitConv(QWidget* parent) : ChildForm(parent)
 {
     setObjectName(QStringLiteral("frmUnitConv"));
     setWindowTitle(QStringLiteral("Quantaro - Veltrin Technologies"));
-    setFixedSize(px(11940), px(6885));
     createControls();
+    setFixedSize(FormLayout::layOut(this, 11940, 6885));
     orderTabs();
     connectHandlers();
 }
@@ -122,7 +122,7 @@ void frmUnitConv::createControls()
 
     cmdSwap = button(QStringLiteral("cmdSwap"), QStringLiteral("&Swap"));
     cmdSwap->setIcon(FormLayout::buttonIcon(QStringLiteral("swap")));
-    cmdSwap->setIconSize(QSize(16, 16));
+    cmdSwap->setIconSize(FormLayout::scaledIcon(16));
     place(cmdSwap, 5340, 1620, 1275, 585);
     cmdClear = button(QStringLiteral("cmdClear"), QStringLiteral("Clea&r"));
     place(cmdClear, 5340, 2250, 1275, 585);
@@ -135,7 +135,7 @@ void frmUnitConv::createControls()
 
     cmdHelp_0 = button(QStringLiteral("cmdHelp_0"), QString());
     cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(QSize(32, 32));
+    cmdHelp_0->setIconSize(FormLayout::scaledIcon(32));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
     // The light grey face belongs to a light window; on a dark one the button keeps the palette's face.
     if (FormLayout::isLight(palette().color(QPalette::Window)))

@@ -1,25 +1,179 @@
 #include "FormLayout.h"
 
-#include "ChildForm.h"
-
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace FormLayout {
+
+namespace {
+
+// The dynamic property that keeps a control's designed place, in twips.
+const char* const DesignedPlace = "designedTwips";
+
+// The screen has 15 twips a pixel at the designed font.
+constexpr qreal TwipsPerPixel = 15.0;
+
+// A text box leaves this many pixels between its text and its frame, above and below.
+constexpr int TextMargin = 1;
+
+qreal defaultPoints()
+{
+    const QFont font = QApplication::font();
+    if (font.pointSizeF() > 0)
+        return font.pointSizeF();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return font.pixelSize() * 72.0 / (screen ? screen->logicalDotsPerInchY() : 96.0);
+}
+
+} // namespace
+
+qreal fontScale()
+{
+    return std::max(1.0, defaultPoints() / DesignedDefaultPoints);
+}
+
+int scaled(int twips)
+{
+    return qRound(twips * fontScale() / TwipsPerPixel);
+}
+
+QSize scaledIcon(int pixels)
+{
+    const int side = qRound(pixels * fontScale());
+    return {side, side};
+}
 
 QFont designFont(const QString& family, qreal points, bool bold)
 {
     QFont font(family);
-    font.setPointSizeF(points);
+    font.setPointSizeF(points * fontScale());
     font.setBold(bold);
     return font;
 }
 
 void place(QWidget* widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(ChildForm::px(left), ChildForm::px(top), ChildForm::px(width), ChildForm::px(height));
+    widget->setProperty(DesignedPlace, QRect(left, top, width, height));
+    widget->setGeometry(scaled(left), scaled(top), scaled(width), scaled(height));
+}
+
+int contentHeight(const QWidget* control)
+{
+    const QStyle* style = control->style();
+    const int line = control->fontMetrics().height();
+    if (const auto* combo = qobject_cast<const QComboBox*>(control)) {
+        QStyleOptionComboBox option;
+        option.initFrom(combo);
+        option.editable = combo->isEditable();
+        option.frame = combo->hasFrame();
+        const QRect field = style->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, combo);
+        return line + 2 * TextMargin + combo->height() - field.height();
+    }
+    if (const auto* box = qobject_cast<const QLineEdit*>(control)) {
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        option.lineWidth = box->hasFrame() ? style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+        const QRect text = style->subElementRect(QStyle::SE_LineEditContents, &option, box);
+        return line + 2 * TextMargin + box->height() - text.height();
+    }
+    if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        const int frame =
+            button->height() - style->subElementRect(QStyle::SE_PushButtonContents, &option, button).height();
+        QString caption = button->text();
+        caption.remove(QLatin1Char('&'));
+        const int glyphs = caption.isEmpty() ? 0 : button->fontMetrics().tightBoundingRect(caption).height();
+        return std::max(glyphs, button->icon().isNull() ? 0 : button->iconSize().height()) + frame;
+    }
+    if (qobject_cast<const QRadioButton*>(control))
+        return std::max(line, style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, control));
+    if (qobject_cast<const QCheckBox*>(control))
+        return std::max(line, style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, control));
+    if (qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractItemView*>(control))
+        return control->minimumSizeHint().height();
+    return 0;
+}
+
+namespace {
+
+// Designed tops of one window or frame mapped to pixels: the grown design,
+// with pixels added at the bottom edges of controls that needed them. Every
+// place at or below such an edge moves down by what was added there.
+class Rows
+{
+public:
+    int top(int twips) const { return scaled(twips) + addedUpTo(twips); }
+    int height(const QRect& twips) const
+    {
+        return scaled(twips.height()) + addedUpTo(twips.y() + twips.height()) - addedUpTo(twips.y());
+    }
+    void need(const QRect& twips, int pixels)
+    {
+        const int lacking = pixels - height(twips);
+        if (lacking > 0)
+            m_added[twips.y() + twips.height()] += lacking;
+    }
+
+private:
+    int addedUpTo(int twips) const
+    {
+        int added = 0;
+        for (auto it = m_added.begin(); it != m_added.end() && it->first <= twips; ++it)
+            added += it->second;
+        return added;
+    }
+    std::map<int, int> m_added;
+};
+
+QList<QWidget*> placedChildren(const QWidget* container)
+{
+    QList<QWidget*> placed;
+    for (QWidget* child : container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->property(DesignedPlace).isValid())
+            placed << child;
+    return placed;
+}
+
+// Lays out the controls of a window or frame and returns the pixel height
+// of its designed height.
+int layOutChildren(QWidget* container, int heightTwips)
+{
+    Rows rows;
+    const QList<QWidget*> children = placedChildren(container);
+    for (QWidget* child : children) {
+        const QRect twips = child->property(DesignedPlace).toRect();
+        const bool frame = qobject_cast<QGroupBox*>(child) != nullptr;
+        rows.need(twips, frame ? layOutChildren(child, twips.height()) : contentHeight(child));
+    }
+    for (QWidget* child : children) {
+        const QRect twips = child->property(DesignedPlace).toRect();
+        child->setGeometry(scaled(twips.x()), rows.top(twips.y()), scaled(twips.width()), rows.height(twips));
+    }
+    return rows.height(QRect(0, 0, 0, heightTwips));
+}
+
+} // namespace
+
+QSize layOut(QWidget* form, int widthTwips, int heightTwips)
+{
+    return {scaled(widthTwips), layOutChildren(form, heightTwips)};
 }
 
 QGroupBox* makeFrame(QWidget* parent, const QString& name, const QString& caption)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QSize>
 #include <QString>
 
 class QGroupBox;
@@ -10,13 +11,41 @@ class QWidget;
 
 // What every window's construction needs: designed fonts, places given in
 // twips, object names, and the frames with their dark red captions.
+// Fonts and places grow with the user's default font, so that a user who
+// reads larger text gets the same windows, larger.
 namespace FormLayout {
 
-// The named family at its designed size; Qt stands in a near font where it is missing.
+// The default font the designed sizes were drawn against: Qt's own default.
+// At it, and below it, the windows keep their designed sizes.
+constexpr qreal DesignedDefaultPoints = 9.0;
+
+// The user's default font against the designed one, never less than 1.
+qreal fontScale();
+
+// A designed length in twips as pixels at the user's font.
+int scaled(int twips);
+
+// A picture's designed size in pixels, grown with the user's font.
+QSize scaledIcon(int pixels);
+
+// The named family at its designed size, grown with the user's default font;
+// Qt stands in a near font where the family is missing.
 QFont designFont(const QString& family, qreal points, bool bold);
 
-// Places a control at a designed position and size, given in twips.
+// Places a control at a designed position and size, given in twips, and
+// keeps that design for layOut.
 void place(QWidget* widget, int left, int top, int width, int height);
+
+// The height a control's text or picture needs: its line, or its caption's
+// drawn glyphs, inside the frame and margins the style draws around it.
+int contentHeight(const QWidget* control);
+
+// Places every placed control of `form` at the user's font and returns the
+// window's client size for its designed one, in twips. Where a control's
+// content needs more height than its grown design gives it, room is added
+// below it for everything under it, in the window and in its frames alike,
+// so no control is cut off and none moves onto another.
+QSize layOut(QWidget* form, int widthTwips, int heightTwips);
 
 template <typename T> T* named(T* widget, const QString& name)
 {

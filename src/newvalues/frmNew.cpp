@@ -121,8 +121,8 @@ frmNew::frmNew(QWidget* parent) : ChildForm(parent)
 {
     setObjectName(QStringLiteral("frmNew"));
     setWindowTitle(QStringLiteral("New Values - Quantaro"));
-    setFixedSize(px(11340), px(2265));
     createControls();
+    setFixedSize(FormLayout::layOut(this, 11340, 2265));
     orderTabs();
     connectHandlers();
     // Focus given to the window goes to the first control of the tab order.
@@ -158,7 +158,7 @@ void frmNew::createControls()
     cmdHelp_0->setFont(designFont(QStringLiteral("Verdana"), 9.75, true));
     place(cmdHelp_0, 10110, 1380, 825, 735);
     cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(QSize(40, 40));
+    cmdHelp_0->setIconSize(FormLayout::scaledIcon(40));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
 }
 

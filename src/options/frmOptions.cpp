@@ -62,7 +62,7 @@ QFrame* makeRule(QWidget* parent, const char* name, int topTwips)
     QPalette grey = rule->palette();
     grey.setColor(QPalette::WindowText, QColor(192, 192, 192));
     rule->setPalette(grey);
-    rule->setGeometry(0, ChildForm::px(topTwips), ChildForm::px(11880), 1);
+    place(rule, 0, topTwips, 11880, 15);
     return rule;
 }
 
@@ -99,8 +99,8 @@ frmOptions::frmOptions(QWidget* parent) : ChildForm(parent)
 {
     setObjectName(QStringLiteral("frmOptions"));
     setWindowTitle(QStringLiteral("Option - Quantaro"));
-    setFixedSize(px(11880), px(6000));
     createControls();
+    setFixedSize(FormLayout::layOut(this, 11880, 6000));
     arrangeTabOrder();
     connectHandlers();
 }
@@ -150,7 +150,7 @@ void frmOptions::createControls()
 
     cmdHelp_0 = named(new QPushButton(this), "cmdHelp_0");
     cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(QSize(40, 40));
+    cmdHelp_0->setIconSize(FormLayout::scaledIcon(40));
     cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
     place(cmdHelp_0, 5580, 4950, 825, 735);
 
