@@ -1,3 +1,8 @@
+#include "TestDatabase.h"
+
+#include "data/RuntimeError.h"
+#include "data/Schema.h"
+#include "data/modMain.h"
 #include "kit/SortedLists.h"
 
 #include <QComboBox>
@@ -248,6 +253,72 @@ private slots:
         QCOMPARE(rowsOf(combo), rowsOf(Entries{{"length", 4}, {"Speed", 3}}));
         QCOMPARE(combo->currentText(), QStringLiteral("Speed"));
         QCOMPARE(combo->findText(QStringLiteral("length")), 0);
+    }
+
+    // A fill takes the rows its rule picks, from where the result set stands,
+    // and lists them in one go: also those read before a row that fails, whose
+    // failure then goes on to the caller.
+    void fillFromRows_data()
+    {
+        QTest::addColumn<bool>("visibleOnly");
+        QTest::addColumn<bool>("badRow");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<int>("error");
+        const QStringList all{"Foot=2", "hidden=3", "Metre=1", "odd flag=4"};
+        QTest::newRow("every row") << false << false << all << 0;
+        QTest::newRow("visible rows") << true << false << QStringList{"Foot=2", "Metre=1"} << 0;
+        QTest::newRow("every row, then a bad one") << false << true << all << int(ErrorNumber::InvalidUseOfNull);
+        QTest::newRow("visible rows, then a bad one")
+            << true << true << QStringList{"Foot=2", "Metre=1"} << int(ErrorNumber::InvalidUseOfNull);
+    }
+
+    void fillFromRows()
+    {
+        QFETCH(bool, visibleOnly);
+        QFETCH(bool, badRow);
+        QFETCH(QStringList, listed);
+        QFETCH(int, error);
+        TestDatabase db;
+        db.addProperty("1015", "Length");
+        db.addUnit("1", "Metre", 1.0, "1015");
+        db.addUnit("2", "Foot", 3.28, "1015");
+        db.addUnit("3", "hidden", 39.4, "1015", "1");
+        db.addUnit("4", "odd flag", 1.09, "1015", "2");
+        if (badRow)
+            db.exec("insert into tbUnits (UID, uname, factor, PropID, df) values ('5', null, 1, '1015', '0')");
+        db.openShared();
+        modMain::OpenRecordset("select * from tbUnits order by UID");
+        SortedLists::Model model;
+        SortedLists::Batch batch;
+        int taken = 0;
+        const int raised = errorOf([&] {
+            SortedLists::fillFromRows(modMain::dbRecordset, "tbUnits",
+                                      visibleOnly ? SortedLists::visibleRows(Schema::UnitColumn::df, batch)
+                                                  : SortedLists::everyRow(batch),
+                                      [&] {
+                                          ++taken;
+                                          model.insertSorted(batch);
+                                      });
+        });
+        QCOMPARE(raised, error);
+        QCOMPARE(taken, 1);
+        QCOMPARE(rowsOf(model), listed);
+    }
+
+    // Only an entry whose text the edit field still shows is the chosen one.
+    void shownEntry()
+    {
+        QWidget parent;
+        QComboBox* combo = makeCombo(&parent);
+        QVERIFY(!SortedLists::shownEntry(combo));
+        SortedLists::insertSorted(combo, batchOf({{"Mass", 7}, {"area", 9}}));
+        QCOMPARE(SortedLists::shownEntry(combo), std::optional<qint32>(7));
+        combo->setCurrentIndex(0);
+        QCOMPARE(SortedLists::shownEntry(combo), std::optional<qint32>(9));
+        combo->setEditText("are");
+        QVERIFY(!SortedLists::shownEntry(combo));
+        combo->setCurrentIndex(-1);
+        QVERIFY(!SortedLists::shownEntry(combo));
     }
 
     // A name wider than its list shows whole in a tooltip; a short one shows none.

@@ -1,9 +1,7 @@
 #include "frmUnitConv.h"
 
-#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
-#include "data/Variant.h"
 #include "data/modMain.h"
 #include "engine/ConversionEngine.h"
 #include "engine/NumberText.h"
@@ -31,10 +29,6 @@ namespace {
 
 const QString PropertyPrompt = QStringLiteral("Select a Property");
 
-// Reading the item data of a combo with no entry selected is the old program's
-// "Invalid property array index".
-constexpr int InvalidPropertyArrayIndex = 381;
-
 // What the user reads when a conversion gives no number; an unusable factor
 // is described with its unit, value and remedy.
 QString failureMessage(const ConversionFailure& failure)
@@ -48,11 +42,6 @@ QString failureMessage(const ConversionFailure& failure)
         break;
     }
     return failure.description();
-}
-
-bool isVisibleRow(int flagColumn)
-{
-    return Schema::flagIs(modMain::dbRecordset.Fields(flagColumn).Value(), Schema::VisibleFlag);
 }
 
 } // namespace
@@ -133,14 +122,11 @@ void frmUnitConv::createControls()
     cmdCancel = button(QStringLiteral("cmdCancel"), QStringLiteral("&Done"));
     place(cmdCancel, 5340, 4140, 1275, 585);
 
-    cmdHelp_0 = button(QStringLiteral("cmdHelp_0"), QString());
-    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(FormLayout::scaledIcon(32));
-    cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
+    cmdHelp_0 = FormLayout::makeHelpButton(this, 32, 5580, 4965);
+    cmdHelp_0->setFont(buttonFont);
     // The light grey face belongs to a light window; on a dark one the button keeps the palette's face.
     if (FormLayout::isLight(palette().color(QPalette::Window)))
         FormLayout::setFace(cmdHelp_0, QColor(0xE0, 0xE0, 0xE0));
-    place(cmdHelp_0, 5580, 4965, 825, 735);
 
     for (SortedLists::ListView* list : {lstUnitFrm, lstUnitTo})
         list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -148,10 +134,8 @@ void frmUnitConv::createControls()
 
 void frmUnitConv::orderTabs()
 {
-    const QList<QWidget*> chain = {cbProperty, txtInput,  lstUnitFrm, lstUnitTo, cmdSwap, cmdClear,
-                                   cmdCancel,  cmdHelp_0, txtOutput,  Command2,  Command3};
-    for (int i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    FormLayout::orderTabs({cbProperty, txtInput, lstUnitFrm, lstUnitTo, cmdSwap, cmdClear, cmdCancel, cmdHelp_0,
+                           txtOutput, Command2, Command3});
 }
 
 void frmUnitConv::connectHandlers()
@@ -191,17 +175,10 @@ void frmUnitConv::Form_Load()
 void frmUnitConv::fillProperties()
 {
     modMain::OpenRecordset(QStringLiteral("select * from tbProperty"));
-    Recordset& rows = modMain::dbRecordset;
     SortedLists::Batch properties;
-    // The combo takes the rows in one go, also those read before a failing row.
-    const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
-    while (!rows.Eof()) {
-        if (isVisibleRow(Schema::PropertyColumn::propDF)) {
-            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, QStringLiteral("tbProperty"));
-            properties.add(row.name, row.id);
-        }
-        rows.MoveNext();
-    }
+    SortedLists::fillFromRows(modMain::dbRecordset, QStringLiteral("tbProperty"),
+                              SortedLists::visibleRows(Schema::PropertyColumn::propDF, properties),
+                              [&] { SortedLists::insertSorted(cbProperty, properties); });
 }
 
 void frmUnitConv::showPropertyPrompt()
@@ -243,30 +220,22 @@ void frmUnitConv::fillUnits()
     // The identifier, the name and the flag are all a fill reads.
     modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {modMain::CurrentPropID},
                            {Schema::UnitColumn::UID, Schema::UnitColumn::uname, Schema::UnitColumn::df});
-    Recordset& rows = modMain::dbRecordset;
     SortedLists::Batch visible;
-    // Both lists take the same rows in one go, also those read before a
-    // failing row; a bad row is never half taken, as both values are read first.
-    const auto list = qScopeGuard([&] { units->insertSorted(visible); });
-    while (!rows.Eof()) {
-        if (isVisibleRow(Schema::UnitColumn::df)) {
-            const QString name = Variant::toText(rows.Fields(Schema::UnitColumn::uname).Value());
-            visible.add(name, Variant::toInt32(rows.Fields(Schema::UnitColumn::UID).Value()));
-        }
-        rows.MoveNext();
-    }
+    // Both lists show the entries of the one model.
+    SortedLists::fillFromRows(modMain::dbRecordset, QStringLiteral("tbUnits"),
+                              SortedLists::visibleRows(Schema::UnitColumn::df, visible),
+                              [&] { units->insertSorted(visible); });
 }
 
 qint32 frmUnitConv::selectedPropertyId() const
 {
-    const int index = cbProperty->currentIndex();
-    if (index < 0 || cbProperty->itemText(index) != cbProperty->currentText())
-        throw RuntimeError(InvalidPropertyArrayIndex,
-                           QStringLiteral("The property box shows \"%1\", which is no property of its list, so "
-                                          "Quantaro does not know what to convert. Pick a property from the list, "
-                                          "then select the units again.")
-                               .arg(cbProperty->currentText()));
-    return SortedLists::itemData(cbProperty, index);
+    if (const std::optional<qint32> id = SortedLists::shownEntry(cbProperty))
+        return *id;
+    throw RuntimeError(ErrorNumber::InvalidPropertyArrayIndex,
+                       QStringLiteral("The property box shows \"%1\", which is no property of its list, so "
+                                      "Quantaro does not know what to convert. Pick a property from the list, "
+                                      "then select the units again.")
+                           .arg(cbProperty->currentText()));
 }
 
 void frmUnitConv::unitSelectionChanged(const SortedLists::ListView* list, MouseInList& mouse,

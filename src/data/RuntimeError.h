@@ -11,6 +11,8 @@ constexpr int Overflow = 6;
 constexpr int DivisionByZero = 11;
 constexpr int TypeMismatch = 13;
 constexpr int InvalidUseOfNull = 94;
+// Reading the item data of a combo with no entry selected.
+constexpr int InvalidPropertyArrayIndex = 381;
 constexpr int NoCurrentRecord = 3021;
 constexpr int DuplicateValue = 3022;
 constexpr int ItemNotFound = 3265;

@@ -252,4 +252,20 @@ QIcon buttonIcon(const QString& name)
     return icon;
 }
 
+QPushButton* makeHelpButton(QWidget* parent, int iconSide, int left, int top)
+{
+    auto* button = named(new QPushButton(parent), QStringLiteral("cmdHelp_0"));
+    button->setIcon(buttonIcon(QStringLiteral("help")));
+    button->setIconSize(scaledIcon(iconSide));
+    button->setAccessibleName(QStringLiteral("Help"));
+    place(button, left, top, 825, 735);
+    return button;
+}
+
+void orderTabs(const QList<QWidget*>& chain)
+{
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
+}
+
 } // namespace FormLayout

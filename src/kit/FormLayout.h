@@ -3,10 +3,12 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QList>
 #include <QSize>
 #include <QString>
 
 class QGroupBox;
+class QPushButton;
 class QWidget;
 
 // What every window's construction needs: designed fonts, places given in
@@ -80,5 +82,13 @@ QIcon programIcon();
 // A button's image from the resources, with its twice-as-large drawing
 // (`name@2x.png`) for screens scaled to 2x.
 QIcon buttonIcon(const QString& name);
+
+// The window's help button `cmdHelp_0`, which F1 presses: the help picture
+// `iconSide` pixels square at the designed font (scaledIcon) and no caption,
+// announced as "Help", placed at (left, top) in twips at its designed size.
+QPushButton* makeHelpButton(QWidget* parent, int iconSide, int left, int top);
+
+// Tab goes from each control of `chain` to the next.
+void orderTabs(const QList<QWidget*>& chain);
 
 } // namespace FormLayout

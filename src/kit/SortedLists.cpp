@@ -1,8 +1,13 @@
 #include "SortedLists.h"
 
+#include "data/PlainErrors.h"
+#include "data/Schema.h"
+#include "data/modMain.h"
+
 #include <QComboBox>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QScopedValueRollback>
 #include <QToolTip>
 
@@ -285,6 +290,38 @@ void insertSorted(QComboBox* combo, const Batch& batch)
 qint32 itemData(const QComboBox* combo, int row)
 {
     return combo->itemData(row).value<qint32>();
+}
+
+std::optional<qint32> shownEntry(const QComboBox* combo)
+{
+    const int index = combo->currentIndex();
+    if (index < 0 || combo->itemText(index) != combo->currentText())
+        return std::nullopt;
+    return itemData(combo, index);
+}
+
+BatchOfRow everyRow(Batch& batch)
+{
+    return [&batch](Recordset&) { return &batch; };
+}
+
+BatchOfRow visibleRows(int flagColumn, Batch& batch)
+{
+    return [flagColumn, &batch](Recordset& rows) {
+        return Schema::flagIs(rows.Fields(flagColumn).Value(), Schema::VisibleFlag) ? &batch : nullptr;
+    };
+}
+
+void fillFromRows(Recordset& rows, const QString& table, const BatchOfRow& batchOf, const std::function<void()>& take)
+{
+    const auto listReadRows = qScopeGuard(take);
+    while (!rows.Eof()) {
+        if (Batch* batch = batchOf(rows)) {
+            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, table);
+            batch->add(row.name, row.id);
+        }
+        rows.MoveNext();
+    }
 }
 
 } // namespace SortedLists

@@ -6,9 +6,12 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <vector>
 
 class QComboBox;
+class Recordset;
 
 // Lists and combos that keep their entries in alphabetical order, ignoring
 // letter case, with each entry's identifier (qint32) as its item data.
@@ -139,5 +142,24 @@ void insertSorted(QComboBox* combo, const Batch& batch);
 
 // The item data of the entry at `row`.
 qint32 itemData(const QComboBox* combo, int row);
+
+// The item data of the entry the combo shows: only an entry whose text is
+// still in the edit field counts, since the user may have typed over it.
+std::optional<qint32> shownEntry(const QComboBox* combo);
+
+// Which batch a row of a result set goes to; null leaves the row out.
+using BatchOfRow = std::function<Batch*(Recordset& rows)>;
+// Every row goes to `batch`.
+BatchOfRow everyRow(Batch& batch);
+// The rows whose visibility flag, in the field `flagColumn`, says visible go to `batch`.
+BatchOfRow visibleRows(int flagColumn, Batch& batch);
+
+// Reads `rows` from the row it stands on to its end. Each row that `batchOf`
+// gives a batch adds its name and identifier to it, both read first as a row
+// of `table` (PlainErrors::readNamedRow), so a bad row is never half taken.
+// Then `take` hands the batches to their lists, each in one go, also when a
+// row fails: the rows read before it are listed, and the failure goes on to
+// the caller.
+void fillFromRows(Recordset& rows, const QString& table, const BatchOfRow& batchOf, const std::function<void()>& take);
 
 } // namespace SortedLists

@@ -1,9 +1,7 @@
 #include "frmNew.h"
 
-#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
-#include "data/Variant.h"
 #include "data/modMain.h"
 #include "engine/AddValues.h"
 #include "engine/ConversionEngine.h"
@@ -19,7 +17,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 
 #include <cmath>
 #include <limits>
@@ -108,13 +105,6 @@ void showEditText(QComboBox* combo, const QString& text)
     combo->setEditText(text);
 }
 
-// An entry is selected only while the edit field still shows its text.
-bool hasSelectedEntry(const QComboBox* combo)
-{
-    const int index = combo->currentIndex();
-    return index >= 0 && combo->itemText(index) == combo->currentText();
-}
-
 } // namespace
 
 frmNew::frmNew(QWidget* parent) : ChildForm(parent)
@@ -154,20 +144,15 @@ void frmNew::createControls()
     cmdCalc = makeButton(this, "cmdCalc", QStringLiteral("&Add"), 210);
     cmdClear = makeButton(this, "cmdClear", QStringLiteral("Clea&r"), 600);
     cmdExit = makeButton(this, "cmdExit", QStringLiteral("&Done"), 990);
-    cmdHelp_0 = makeButton(this, "cmdHelp_0", QString(), 1380);
+    cmdHelp_0 = FormLayout::makeHelpButton(this, 40, 10110, 1380);
     cmdHelp_0->setFont(designFont(QStringLiteral("Verdana"), 9.75, true));
-    place(cmdHelp_0, 10110, 1380, 825, 735);
-    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(FormLayout::scaledIcon(40));
-    cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
+    FormLayout::setFace(cmdHelp_0, QColor(192, 192, 192));
 }
 
 void frmNew::orderTabs()
 {
-    const QList<QWidget*> order{rdBtn_1, rdBtn_2, cbProperty, txtValue, txtUnitValue,
-                                cbUnit,  cmdCalc, cmdClear,   cmdExit,  cmdHelp_0};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    FormLayout::orderTabs(
+        {rdBtn_1, rdBtn_2, cbProperty, txtValue, txtUnitValue, cbUnit, cmdCalc, cmdClear, cmdExit, cmdHelp_0});
 }
 
 void frmNew::connectHandlers()
@@ -232,13 +217,10 @@ void frmNew::fillPropertyList()
     Recordset& rows = modMain::dbRecordset;
     if (rows.Eof())
         return;
+    rows.MoveFirst();
     SortedLists::Batch properties;
-    // The combo takes the rows in one go, also those read before a failing row.
-    const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rows, QStringLiteral("tbProperty"));
-        properties.add(row.name, row.id);
-    }
+    SortedLists::fillFromRows(rows, QStringLiteral("tbProperty"), SortedLists::everyRow(properties),
+                              [&] { SortedLists::insertSorted(cbProperty, properties); });
 }
 
 void frmNew::showPropertyMode()
@@ -267,14 +249,10 @@ void frmNew::cbProperty_Click()
         modMain::OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? and df = '0' "),
                                {modMain::CurrentPropID}, {Schema::UnitColumn::UID, Schema::UnitColumn::uname});
         Recordset& rows = modMain::dbRecordset;
-        {
-            SortedLists::Batch units;
-            // The combo takes the rows in one go, also those read before a failing row.
-            const auto list = qScopeGuard([&] { SortedLists::insertSorted(cbUnit, units); });
-            for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext())
-                units.add(Variant::toText(rows.Fields(Schema::UnitColumn::uname).Value()),
-                          Variant::toInt32(rows.Fields(Schema::UnitColumn::UID).Value()));
-        }
+        rows.MoveFirst();
+        SortedLists::Batch units;
+        SortedLists::fillFromRows(rows, QStringLiteral("tbUnits"), SortedLists::everyRow(units),
+                                  [&] { SortedLists::insertSorted(cbUnit, units); });
         showEditText(cbUnit, BaseUnitPlaceholder);
     } catch (const RuntimeError&) {
         showEditText(cbUnit, QString());
@@ -343,7 +321,7 @@ bool frmNew::addProperty()
 bool frmNew::addUnit()
 {
     const QString baseText = cbUnit->currentText();
-    if (baseText == BaseUnitPlaceholder || baseText.trimmed().isEmpty() || !hasSelectedEntry(cbUnit)) {
+    if (baseText == BaseUnitPlaceholder || baseText.trimmed().isEmpty() || !SortedLists::shownEntry(cbUnit)) {
         refuse(QStringLiteral("Base Unit Not Selected"), cbUnit);
         return false;
     }
@@ -352,13 +330,14 @@ bool frmNew::addUnit()
         return false;
     // The base-unit list stays filled after an add or an edit of the property
     // box; without a chosen property the new unit would have no owner.
-    if (!hasSelectedEntry(cbProperty)) {
+    const std::optional<qint32> property = SortedLists::shownEntry(cbProperty);
+    if (!property) {
         refuse(QStringLiteral("Property Not Selected"), cbProperty);
         return false;
     }
 
     const QString name = txtValue->text();
-    modMain::CurrentPropID = QString::number(SortedLists::itemData(cbProperty, cbProperty->currentIndex()));
+    modMain::CurrentPropID = QString::number(*property);
     ResolveUnitProperty();
     const QString propId = modMain::CurrentPropID;
     if (AddValues::unitNameTaken(name, propId)) {

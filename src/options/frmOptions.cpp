@@ -1,9 +1,7 @@
 #include "frmOptions.h"
 
-#include "data/PlainErrors.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
-#include "data/Variant.h"
 #include "data/modMain.h"
 #include "engine/ConversionEngine.h"
 #include "kit/FormLayout.h"
@@ -16,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 
 #include <vector>
 
@@ -32,7 +29,6 @@ const QString PropertyPrompt = QStringLiteral("Select a Property");
 using Schema::flagIs;
 using Schema::HiddenFlag;
 using Schema::VisibleFlag;
-constexpr int InvalidPropertyArrayIndex = 381;
 // A failure box lists at most this many items that had vanished from the catalogue.
 constexpr int MaxListedFailures = 10;
 
@@ -148,21 +144,15 @@ void frmOptions::createControls()
     cmdCancel->setFont(frameFont());
     place(cmdCancel, 5340, 4140, 1275, 585);
 
-    cmdHelp_0 = named(new QPushButton(this), "cmdHelp_0");
-    cmdHelp_0->setIcon(FormLayout::buttonIcon(QStringLiteral("help")));
-    cmdHelp_0->setIconSize(FormLayout::scaledIcon(40));
-    cmdHelp_0->setAccessibleName(QStringLiteral("Help"));
-    place(cmdHelp_0, 5580, 4950, 825, 735);
+    cmdHelp_0 = FormLayout::makeHelpButton(this, 40, 5580, 4950);
 
     Line2 = makeRule(this, "Line2", 5880);
 }
 
 void frmOptions::arrangeTabOrder()
 {
-    const QList<QWidget*> order{cbProperty, rbutProperty, rbutUnit,   lst1,      lst2,     cmdHideSel,
-                                cmdShowSel, cmdHideAll,   cmdShowAll, cmdCancel, cmdHelp_0};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    FormLayout::orderTabs({cbProperty, rbutProperty, rbutUnit, lst1, lst2, cmdHideSel, cmdShowSel, cmdHideAll,
+                           cmdShowAll, cmdCancel, cmdHelp_0});
 }
 
 void frmOptions::connectHandlers()
@@ -210,56 +200,39 @@ void frmOptions::rbutUnit_Click()
         cbProperty->clear();
         Recordset& rs = modMain::dbRecordset;
         {
-            // The combo takes the rows in one go, also those read before a failing row.
             SortedLists::Batch properties;
-            const auto listReadRows = qScopeGuard([&] { SortedLists::insertSorted(cbProperty, properties); });
-            while (!rs.Eof()) {
-                if (flagIs(rs.Fields(Schema::PropertyColumn::propDF).Value(), VisibleFlag)) {
-                    const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rs, QStringLiteral("tbProperty"));
-                    properties.add(row.name, row.id);
-                }
-                rs.MoveNext();
-            }
+            SortedLists::fillFromRows(rs, QStringLiteral("tbProperty"),
+                                      SortedLists::visibleRows(Schema::PropertyColumn::propDF, properties),
+                                      [&] { SortedLists::insertSorted(cbProperty, properties); });
         }
         rs.Close();
         showPropertyPrompt();
     });
 }
 
-// The picked entry: only an entry whose text is still in the edit field counts,
-// since the user may have typed over it.
 qint32 frmOptions::selectedPropertyId() const
 {
-    const int index = cbProperty->currentIndex();
-    if (index < 0 || cbProperty->itemText(index) != cbProperty->currentText())
-        throw RuntimeError(InvalidPropertyArrayIndex, QStringLiteral("Invalid property array index"));
-    return Variant::toInt32(cbProperty->itemData(index));
+    if (const std::optional<qint32> id = SortedLists::shownEntry(cbProperty))
+        return *id;
+    throw RuntimeError(ErrorNumber::InvalidPropertyArrayIndex, QStringLiteral("Invalid property array index"));
 }
 
-// Reads the rows of the shared result set into the two emptied lists, which
-// take them in one go; the rows read before a failing one are listed all the same.
+// Reads the rows of the shared result set into the two emptied lists: the
+// visible ones into the first, the hidden ones into the second.
 void frmOptions::fillListsFromRecordset(int flagColumn)
 {
     SortedLists::Batch visible;
     SortedLists::Batch hidden;
-    const auto listReadRows = qScopeGuard([&] {
+    const QString table =
+        flagColumn == Schema::PropertyColumn::propDF ? QStringLiteral("tbProperty") : QStringLiteral("tbUnits");
+    const auto listOf = [&](Recordset& rows) -> SortedLists::Batch* {
+        const QVariant flag = rows.Fields(flagColumn).Value();
+        return flagIs(flag, VisibleFlag) ? &visible : flagIs(flag, HiddenFlag) ? &hidden : nullptr;
+    };
+    SortedLists::fillFromRows(modMain::dbRecordset, table, listOf, [&] {
         lst1->entries()->insertSorted(visible);
         lst2->entries()->insertSorted(hidden);
     });
-    Recordset& rs = modMain::dbRecordset;
-    while (!rs.Eof()) {
-        const QVariant flag = rs.Fields(flagColumn).Value();
-        SortedLists::Batch* entries = flagIs(flag, VisibleFlag)  ? &visible
-                                      : flagIs(flag, HiddenFlag) ? &hidden
-                                                                 : nullptr;
-        if (entries) {
-            const PlainErrors::NamedRow row = PlainErrors::readNamedRow(rs, flagColumn == Schema::PropertyColumn::propDF
-                                                                                ? QStringLiteral("tbProperty")
-                                                                                : QStringLiteral("tbUnits"));
-            entries->add(row.name, row.id);
-        }
-        rs.MoveNext();
-    }
 }
 
 void frmOptions::cbProperty_Click()
