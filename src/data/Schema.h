@@ -10,20 +10,14 @@ class QSqlDatabase;
 // selects all columns of one table and reads them by position.
 namespace Schema {
 
-// Positions of the columns of tbProperty and tbUserProperty.
+// Positions of the columns of tbProperty and tbUserProperty, in their order.
 namespace PropertyColumn {
-constexpr int PropID = 0;
-constexpr int propname = 1;
-constexpr int propDF = 2;
+constexpr int PropID = 0, propname = 1, propDF = 2;
 } // namespace PropertyColumn
 
-// Positions of the columns of tbUnits and tbUserUnits.
+// Positions of the columns of tbUnits and tbUserUnits, in their order.
 namespace UnitColumn {
-constexpr int UID = 0;
-constexpr int uname = 1;
-constexpr int factor = 2;
-constexpr int PropID = 3;
-constexpr int df = 4;
+constexpr int UID = 0, uname = 1, factor = 2, PropID = 3, df = 4;
 } // namespace UnitColumn
 
 // Every table has its row's identifier first and its name second, so one
