@@ -10,27 +10,37 @@
 //   fault <text>              a window or control was not found
 //
 // Usage: scripted_user <property name>
+//
+// With --commands it takes its steps from standard input instead, one a line,
+// so that a test can change the catalogue between two of them:
+//   add <name>                adds the property <name> (base unit "<name> unit")
+//                             through Tools > New, then prints its boxes and "added"
+//   exit                      ends the program through "E&xit"
+// Usage: scripted_user --commands
 
 #include "app/Application.h"
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
 #include "app/MDIMain.h"
 #include "app/Main.h"
+#include "convert/frmUnitConv.h"
 #include "kit/MessageBox.h"
 #include "kit/SortedLists.h"
-#include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <string>
 
 namespace {
 
@@ -111,6 +121,42 @@ void openHelp(MDIMain* main)
     say(QStringLiteral("help ") + top.block().text());
 }
 
+// Says what the press left: its boxes, then "added".
+void reportAdd()
+{
+    for (const MessageBox::Record& box : MessageBox::takeRecords())
+        say(QStringLiteral("box ") + QString(box.text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    say(QStringLiteral("added"));
+}
+
+void runCommand(const QString& command)
+{
+    MDIMain* main = mainWindow();
+    if (command.startsWith(QLatin1String("add "))) {
+        addProperty(main, command.mid(4));
+        QTimer::singleShot(0, reportAdd);
+    } else if (command == QLatin1String("exit")) {
+        control<QAction>(main, QStringLiteral("mnuExit"))->trigger();
+    } else {
+        fault(QStringLiteral("unknown command ") + command);
+    }
+}
+
+// Takes each line of standard input as a command once it arrives; the end of
+// the input ends nothing, the test says "exit".
+void readCommands(QObject* parent)
+{
+    auto* input = new QSocketNotifier(0, QSocketNotifier::Read, parent);
+    QObject::connect(input, &QSocketNotifier::activated, input, [input] {
+        std::string line;
+        if (!std::getline(std::cin, line)) {
+            input->setEnabled(false);
+            return;
+        }
+        runCommand(QString::fromStdString(line).trimmed());
+    });
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -118,10 +164,18 @@ int main(int argc, char* argv[])
     Application app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 2) {
-        std::fputs("usage: scripted_user <property name>\n", stderr);
+        std::fputs("usage: scripted_user <property name> | --commands\n", stderr);
         return 2;
     }
     MessageBox::setIntercepting(true);
+    if (args.at(1) == QLatin1String("--commands")) {
+        QTimer::singleShot(0, &app, [&app] {
+            mainWindow();
+            readCommands(&app);
+            say(QStringLiteral("ready"));
+        });
+        return Main();
+    }
     QTimer::singleShot(0, &app, [name = args.at(1)] {
         MDIMain* main = mainWindow();
         convert(main);

@@ -6,7 +6,9 @@
 #include "data/modMain.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSqlQuery>
+#include <QThread>
 #include <QtTest>
 
 using modMain::dbRecordset;
@@ -297,6 +299,78 @@ private slots:
         QCOMPARE(dbRecordset.Fields(UnitColumn::df).Value().toString(), QStringLiteral("0"));
         dbRecordset.Close();
         modMain::dbConnection.Close();
+    }
+
+    // Another connection to the file, as a second copy of the program: its
+    // commits, and its folds of the log that write the file itself, are no
+    // change under the program. Steps in a seeded random order, a few
+    // milliseconds apart so that each write shows in the file's times.
+    void othersCommitsAndFoldsAreNoChange()
+    {
+        TestDatabase db;
+        fill(db);
+        db.openShared();
+        int others = 0;
+        const auto countOthers = [] {
+            OpenRecordset(QStringLiteral("select * from tbUserProperty"));
+            int seen = 0;
+            for (; !dbRecordset.Eof(); dbRecordset.MoveNext())
+                ++seen;
+            return seen;
+        };
+        const auto otherCommits = [&] {
+            db.exec(QStringLiteral("insert into tbUserProperty values (?, 'Other', '0')"), {QString::number(++others)});
+        };
+        const auto otherFolds = [&] {
+            db.exec(QStringLiteral("pragma wal_checkpoint(passive)"));
+            QThread::msleep(15);
+        };
+        // The program sees the other's commit after the file changed, and the
+        // fold that writes that commit into the file leaves the count of
+        // commits as the program saw it.
+        otherCommits();
+        otherFolds();
+        otherCommits();
+        QCOMPARE(countOthers(), 2);
+        otherFolds();
+        QCOMPARE(countOthers(), 2);
+        QVERIFY(!modMain::dbConnection.changedUnderProgram());
+
+        QRandomGenerator random(20);
+        int flag = 0;
+        for (int step = 0; step < 240; ++step) {
+            switch (random.bounded(6)) {
+            case 0:
+            case 1:
+                db.exec(QStringLiteral("insert into tbUserProperty values (?, 'Other', '0')"),
+                        {QString::number(++others)});
+                break;
+            case 2:
+                db.exec(QStringLiteral("pragma wal_checkpoint(passive)"));
+                break;
+            case 3:
+                db.exec(QStringLiteral("pragma wal_checkpoint(truncate)"));
+                break;
+            case 4:
+                OpenRecordset(QStringLiteral("select * from tbUnits where UID = ?"), {QStringLiteral("1")});
+                dbRecordset.Fields(4).setValue(QString::number(flag = 1 - flag));
+                dbRecordset.Update();
+                modMain::dbConnection.saveToFile();
+                break;
+            default:
+                // The program's reader holds its view while the other connection folds the log.
+                OpenRecordset(QStringLiteral("select * from tbUnits"));
+                db.exec(QStringLiteral("insert into tbUserProperty values (?, 'Other', '0')"),
+                        {QString::number(++others)});
+                db.exec(QStringLiteral("pragma wal_checkpoint(passive)"));
+                dbRecordset.Close();
+                break;
+            }
+            QThread::msleep(3);
+            QCOMPARE(countOthers(), others);
+            QVERIFY2(!modMain::dbConnection.changedUnderProgram(), qPrintable(QString::number(step)));
+        }
+        QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toInt(), flag);
     }
 
     void refusedWritesChangeNothing()

@@ -18,6 +18,8 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdio>
+
 namespace {
 
 const QString Live = QStringLiteral("Tessaly.mdb");
@@ -95,7 +97,57 @@ int userPropertyRows(const QString& path, const QString& name)
         .toInt();
 }
 
+// What another program does to the catalogue while Quantaro runs.
+enum class Tamper { TruncateInPlace, OverwriteInPlace, DeleteLog, DeleteIndex, ReplaceByRename };
+
+// A catalogue as another program would put in place of `live`: a copy of it
+// with one unit renamed, so of the same size but another content.
+QString otherCatalogue(const QString& live, const QString& folder)
+{
+    const QString other = QDir(folder).filePath(QStringLiteral("other.mdb"));
+    QFile::remove(other);
+    if (!QFile::copy(live, other))
+        qFatal("cannot copy %s", qPrintable(live));
+    execOn(other, QStringLiteral("update tbUnits set uname = uname || '!' where rowid = 1"));
+    return other;
+}
+
+void tamper(Tamper how, const QString& live, const QString& other)
+{
+    const QByteArray path = QFile::encodeName(live);
+    switch (how) {
+    case Tamper::TruncateInPlace:
+        QCOMPARE(::truncate(path.constData(), 0), 0);
+        return;
+    case Tamper::OverwriteInPlace: {
+        QFile source(other);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        const QByteArray bytes = source.readAll();
+        QCOMPARE(qint64(bytes.size()), QFileInfo(live).size());
+        // Written over the same file, as a restore tool that keeps the inode does.
+        QFile target(live);
+        QVERIFY(target.open(QIODevice::ReadWrite));
+        QCOMPARE(target.write(bytes), qint64(bytes.size()));
+        return;
+    }
+    case Tamper::DeleteLog:
+        QVERIFY(QFile::remove(live + QStringLiteral("-wal")));
+        return;
+    case Tamper::DeleteIndex:
+        QVERIFY(QFile::remove(live + QStringLiteral("-shm")));
+        return;
+    case Tamper::ReplaceByRename: {
+        const QString renamed = live + QStringLiteral(".new");
+        QVERIFY(QFile::copy(other, renamed));
+        QCOMPARE(std::rename(QFile::encodeName(renamed).constData(), path.constData()), 0);
+        return;
+    }
+    }
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Tamper)
 
 class TestUserData : public QObject
 {
@@ -205,6 +257,38 @@ private:
         if (helpBeside)
             QCOMPARE(waitForLine(user, QStringLiteral("help")), QStringLiteral("help Contents"));
         stop(user);
+    }
+
+    // The program with the scripted user taking commands, ready for the first.
+    void startCommands(QProcess& user, const QString& folder)
+    {
+        start(user, folder, QStringLiteral("scripted_user"), {QStringLiteral("--commands")});
+        QCOMPARE(waitForLine(user, QStringLiteral("ready")), QStringLiteral("ready"));
+    }
+
+    // Adds the property `name` through the program; returns the texts of the
+    // boxes the press showed, or "no answer" when it did not finish.
+    static QStringList addThrough(QProcess& user, const QString& name)
+    {
+        user.write((QStringLiteral("add ") + name + QLatin1Char('\n')).toUtf8());
+        QStringList boxes;
+        for (;;) {
+            const QString line = waitForLine(user, QStringLiteral("added"));
+            if (line == QLatin1String("added"))
+                return boxes;
+            if (!line.startsWith(QLatin1String("box ")))
+                return {QStringLiteral("no answer: ") + line};
+            boxes << line.mid(4);
+        }
+    }
+
+    // Ends the program through "E&xit"; it must end on its own, and cleanly.
+    static void exitThrough(QProcess& user)
+    {
+        user.write("exit\n");
+        QVERIFY(user.waitForFinished(20000));
+        QCOMPARE(user.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(user.exitCode(), 0);
     }
 
     static void copyTree(const QString& from, const QString& to)
@@ -441,6 +525,103 @@ private slots:
         addAsUser(dir.path(), QStringLiteral("Portable property"));
         QCOMPARE(userPropertyRows(dir.filePath(Live), QStringLiteral("Portable property")), 4);
         QVERIFY(!QFile::exists(perUserCatalogue()));
+    }
+
+    void changedUnderTheProgramIsRefused_data()
+    {
+        QTest::addColumn<Tamper>("how");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("stillACatalogue");
+        QTest::addColumn<bool>("otherWrites");
+        const QString changed = QStringLiteral("changed by another program");
+        const QString logGone = QStringLiteral("Tessaly.mdb-wal\", which Quantaro keeps");
+        const QString indexGone = QStringLiteral("Tessaly.mdb-shm\", which Quantaro keeps");
+        const QString replaced = QStringLiteral("deleted or replaced");
+        QTest::newRow("file truncated in place") << Tamper::TruncateInPlace << changed << false << false;
+        QTest::newRow("file overwritten in place by a catalogue of the same size")
+            << Tamper::OverwriteInPlace << changed << true << false;
+        QTest::newRow("-wal deleted") << Tamper::DeleteLog << logGone << true << false;
+        QTest::newRow("-shm deleted") << Tamper::DeleteIndex << indexGone << true << false;
+        QTest::newRow("-wal deleted, then another program writes") << Tamper::DeleteLog << logGone << true << true;
+        QTest::newRow("-shm deleted, then another program writes") << Tamper::DeleteIndex << indexGone << true << true;
+        QTest::newRow("file replaced by rename") << Tamper::ReplaceByRename << replaced << true << false;
+    }
+
+    // The catalogue changed by another program while Quantaro runs, with its
+    // device and inode the same or not: the next add is refused with a box that
+    // says why, nothing is written into the file as the other program left it,
+    // what another program then stores there stays, and the program goes on
+    // and ends cleanly.
+    void changedUnderTheProgramIsRefused()
+    {
+        QFETCH(Tamper, how);
+        QFETCH(QString, told);
+        QFETCH(bool, stillACatalogue);
+        QFETCH(bool, otherWrites);
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const QString live = dir.filePath(Live);
+        QProcess user;
+        startCommands(user, dir.path());
+        QCOMPARE(addThrough(user, QStringLiteral("First")), QStringList());
+        QCOMPARE(userPropertyRows(live, QStringLiteral("First")), 4);
+
+        const QString other = otherCatalogue(live, m_home.path());
+        tamper(how, live, other);
+        if (otherWrites)
+            execOn(live, QStringLiteral("insert into tbUserProperty values ('999', 'Other', '0')"));
+        const QByteArray left = digest(live);
+        for (const QString& name : {QStringLiteral("Second"), QStringLiteral("Third")}) {
+            const QStringList boxes = addThrough(user, name);
+            QCOMPARE(boxes.size(), 1);
+            QVERIFY2(boxes.first().contains(QLatin1String("could not be stored")), qPrintable(boxes.first()));
+            QVERIFY2(boxes.first().contains(told), qPrintable(boxes.first()));
+        }
+        exitThrough(user);
+        QCOMPARE(digest(live), left);
+        if (!stillACatalogue)
+            return;
+        QCOMPARE(rowsOf(live, QStringLiteral("pragma integrity_check")), QList<QStringList>({{"ok"}}));
+        QCOMPARE(userPropertyRows(live, QStringLiteral("Second")), 0);
+        QCOMPARE(userPropertyRows(live, QStringLiteral("Third")), 0);
+        const QString others = QStringLiteral("select count(*) from tbUserProperty where propname = 'Other'");
+        QCOMPARE(rowsOf(live, others), QList<QStringList>({{otherWrites ? "1" : "0"}}));
+    }
+
+    // Two copies of the program on one catalogue, adding in turn and at once:
+    // the commits of each, and its folds of the log into the file, change the
+    // file under the other, and neither takes that for another program's change.
+    void secondCopyOfTheProgramIsNoChange()
+    {
+        QTemporaryDir dir;
+        installPrograms(dir.path());
+        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const QString live = dir.filePath(Live);
+        QProcess first;
+        QProcess second;
+        startCommands(first, dir.path());
+        startCommands(second, dir.path());
+        QStringList names;
+        for (int round = 0; round < 6; ++round) {
+            for (QProcess* user : {&first, &second}) {
+                names << QStringLiteral("In turn %1 %2").arg(round).arg(user == &first ? 1 : 2);
+                QCOMPARE(addThrough(*user, names.last()), QStringList());
+            }
+        }
+        for (int round = 0; round < 6; ++round) {
+            for (QProcess* user : {&first, &second}) {
+                names << QStringLiteral("At once %1 %2").arg(round).arg(user == &first ? 1 : 2);
+                user->write((QStringLiteral("add ") + names.last() + QLatin1Char('\n')).toUtf8());
+            }
+            for (QProcess* user : {&first, &second})
+                QCOMPARE(waitForLine(*user, QStringLiteral("added")), QStringLiteral("added"));
+        }
+        exitThrough(first);
+        exitThrough(second);
+        QCOMPARE(rowsOf(live, QStringLiteral("pragma integrity_check")), QList<QStringList>({{"ok"}}));
+        for (const QString& name : names)
+            QCOMPARE(userPropertyRows(live, name), 4);
     }
 
     // The user's file is made from the shipped one when it is missing, by the program too.

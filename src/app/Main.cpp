@@ -1,17 +1,18 @@
 #include "Main.h"
 
 #include "MDIMain.h"
-#include "kit/MessageBox.h"
 #include "data/CatalogueLocation.h"
 #include "data/CatalogueUpdate.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
+#include "kit/MessageBox.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -25,8 +26,7 @@ bool hasScreen()
 // to standard error, and into a box where there is a screen to show it on.
 int reportStartupFailure(const RuntimeError& error)
 {
-    const QString report =
-        QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description());
+    const QString report = QStringLiteral("Run-time error '%1':\n\n%2").arg(error.number()).arg(error.description());
     std::fprintf(stderr, "Quantaro: %s\n", qPrintable(report));
     if (hasScreen())
         MessageBox::showRuntimeError(nullptr, error);
@@ -78,5 +78,12 @@ int Main()
         modMain::dbRecordset.Close();
     const int status = QApplication::exec();
     modMain::dbConnection.saveToFile();
+    // A catalogue changed under the program is left as it is. Closing it would
+    // have the engine fold its log into the file and delete the files beside it
+    // by name, which may now hold another program's changes.
+    if (modMain::dbConnection.changedUnderProgram()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

@@ -123,6 +123,32 @@ RuntimeError startupError(StartupFault fault, const QString& path, const QString
     return RuntimeError(ErrorNumber::ProviderError, startupDescription(fault, path, detail));
 }
 
+QString fileReplacedWhileRunning(const QString& path)
+{
+    return QStringLiteral("The catalogue file \"%1\" has been deleted or replaced since Quantaro opened it. Quantaro "
+                          "reads and stores nothing more, since what it stored would go into a file nobody opens "
+                          "again.\n\nClose Quantaro and start it again to work with the catalogue that is there now.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString fileChangedWhileRunning(const QString& path)
+{
+    return QStringLiteral("The catalogue file \"%1\" was changed by another program while Quantaro was running: it "
+                          "was cut short or written over. Quantaro reads and stores nothing more, so that the file "
+                          "stays as that program left it.\n\nClose Quantaro and start it again to work with the file "
+                          "as it is now, or restore it from your backup.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString logDeletedWhileRunning(const QString& path, const QString& logPath)
+{
+    return QStringLiteral("The file \"%1\", which Quantaro keeps beside its catalogue \"%2\" while it runs, was "
+                          "deleted by another program. What Quantaro stored before is in the catalogue; it reads and "
+                          "stores nothing more, since a program opening the catalogue now could lose it.\n\nClose "
+                          "Quantaro and start it again.")
+        .arg(QDir::toNativeSeparators(logPath), QDir::toNativeSeparators(path));
+}
+
 QString valueProblem(const RuntimeError& error, const QVariant& value)
 {
     switch (error.number()) {

@@ -32,6 +32,13 @@ StartupFault faultOf(const QSqlError& error);
 QString startupDescription(StartupFault fault, const QString& path, const QString& detail = QString());
 RuntimeError startupError(StartupFault fault, const QString& path, const QString& detail = QString());
 
+// Why nothing more is stored in the catalogue at `path` that changed under the
+// program while it ran: deleted or another file put in its place; changed in
+// place by another program; or the engine's file `logPath` beside it deleted.
+QString fileReplacedWhileRunning(const QString& path);
+QString fileChangedWhileRunning(const QString& path);
+QString logDeletedWhileRunning(const QString& path, const QString& logPath);
+
 // What is wrong with `value`, given the conversion error it raised: "is
 // empty", "holds "abc", which is not a number", "holds 1E+400, which is too large".
 QString valueProblem(const RuntimeError& error, const QVariant& value);

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <tuple>
 #include <utility>
 
 #include <sys/stat.h>
@@ -45,18 +46,6 @@ RuntimeError engineError(const QSqlError& error)
 [[noreturn]] void raise(const QSqlError& error)
 {
     throw engineError(error);
-}
-
-// The device and inode of a file: they stay with the file when it is renamed,
-// and differ for any other file put in its place.
-bool fileIdentity(const QString& path, quint64& device, quint64& inode)
-{
-    struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return false;
-    device = quint64(info.st_dev);
-    inode = quint64(info.st_ino);
-    return true;
 }
 
 // The file always holds whole pages, and without a log beside it at least as
@@ -160,6 +149,11 @@ void Connection::Open()
     if (::access(QFile::encodeName(path).constData(), R_OK) != 0 && errno == EACCES)
         throw PlainErrors::startupError(StartupFault::NoPermission, path);
 
+    // Read before the engine opens the file, and reported where the engine's
+    // own check is: closing a second descriptor on the file once the engine
+    // holds it would drop the engine's locks on it for the whole process.
+    const QString cut = truncation(path);
+
     static int serial = 0;
     m_name = QStringLiteral("quantaro-%1").arg(++serial);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -195,7 +189,7 @@ void Connection::Open()
                                             QStringLiteral("it has no table %1").arg(table));
         }
     }
-    for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db)},
+    for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db, cut)},
                                        std::pair{StartupFault::NotACatalogue, misorderedColumns(db)}}) {
         if (!found.isEmpty()) {
             Close();
@@ -203,15 +197,14 @@ void Connection::Open()
         }
     }
     m_path = path;
-    fileIdentity(m_path, m_device, m_inode);
     useWriteAheadLog(db);
+    lookAtFile();
 }
 
 // A damaged file would show wrong lists and take changes into pages that are
 // already broken. Returns the first fault found, or nothing.
-QString Connection::damage(const QSqlDatabase& db) const
+QString Connection::damage(const QSqlDatabase& db, const QString& cut) const
 {
-    const QString cut = truncation(ConnectionString);
     if (!cut.isEmpty())
         return cut;
     QSqlQuery query(db);
@@ -246,22 +239,37 @@ QString Connection::misorderedColumns(const QSqlDatabase& db) const
 // program is killed; the log is folded into the file at checkpoints and taken
 // in by the next open if the program never got to it. A file that cannot be
 // written refuses the change and simply keeps its own mode.
+// The log is folded in by saveToFile alone, never by a commit: so the file
+// itself changes only there, and a change to it at any other moment is another
+// program's. Each fold empties the log, which other connections notice as a
+// change of the data version.
 void Connection::useWriteAheadLog(const QSqlDatabase& db)
 {
     QSqlQuery query(db);
     if (query.exec(QStringLiteral("pragma journal_mode = wal")) && query.next() &&
-        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0)
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
         query.exec(QStringLiteral("pragma synchronous = normal"));
+        query.exec(QStringLiteral("pragma wal_autocheckpoint = 0"));
+    }
 }
 
 void Connection::saveToFile()
 {
     if (!m_unsaved || m_name.isEmpty())
         return;
+    checkFile();
+    // With the log deleted, the engine still holds it open and folds it into
+    // the file, unless the file changed since.
+    if (m_fault == FileFault::Replaced || m_fault == FileFault::Changed ||
+        (m_fault == FileFault::LogDeleted && !lookAt(m_path).sameContent(m_seen.file)))
+        return;
     QSqlQuery query(database());
     // The first column is 1 when a reader kept the log from being folded in whole.
     if (query.exec(QStringLiteral("pragma wal_checkpoint(truncate)")) && query.next() && query.value(0).toInt() == 0)
         m_unsaved = false;
+    query = QSqlQuery();
+    if (m_fault == FileFault::None)
+        lookAtFile();
 }
 
 void Connection::Close()
@@ -269,6 +277,7 @@ void Connection::Close()
     if (m_name.isEmpty())
         return;
     m_unsaved = false;
+    m_fault = FileFault::None;
     m_statements.clear();
     m_selects.clear();
     {
@@ -359,48 +368,127 @@ std::shared_ptr<Connection::Select> Connection::preparedSelect(const QString& sq
     return select;
 }
 
-void Connection::pragma(const QString& text) const
-{
-    if (m_name.isEmpty())
-        return;
-    QSqlQuery query(QSqlDatabase::database(m_name, false));
-    query.exec(text);
-}
-
 Connection::Action::Action(Connection& connection) : m_connection(connection)
 {
-    if (m_connection.m_actions == 0) {
-        m_connection.m_sameFileAtAction = m_connection.isSameFile();
-        // No commit of the action stops to fold the log into the file.
-        m_connection.pragma(QStringLiteral("pragma wal_autocheckpoint = 0"));
-    }
+    if (m_connection.m_actions == 0 && !m_connection.m_name.isEmpty())
+        m_connection.checkFile();
     ++m_connection.m_actions;
 }
 
 Connection::Action::~Action()
 {
-    if (--m_connection.m_actions > 0)
-        return;
-    // The next commit folds in what the action left in the log.
-    m_connection.pragma(QStringLiteral("pragma wal_autocheckpoint = 1000"));
+    --m_connection.m_actions;
 }
 
-bool Connection::isSameFile() const
+Connection::FileLook Connection::lookAt(const QString& path)
 {
-    quint64 device = 0;
-    quint64 inode = 0;
-    return fileIdentity(m_path, device, inode) && device == m_device && inode == m_inode;
+    FileLook look;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return look;
+    look.exists = true;
+    look.device = quint64(info.st_dev);
+    look.inode = quint64(info.st_ino);
+    look.size = qint64(info.st_size);
+    look.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    return look;
 }
 
-void Connection::requireSameFile() const
+Connection::FileState Connection::lookNow() const
+{
+    return {lookAt(m_path), lookAt(m_path + QStringLiteral("-wal")), lookAt(m_path + QStringLiteral("-shm"))};
+}
+
+// Changes when another connection committed, or emptied the log by folding it in.
+qint64 Connection::dataVersion()
+{
+    QSqlQuery& query = prepared(QStringLiteral("pragma data_version"));
+    const auto done = qScopeGuard([&query] { query.finish(); });
+    return query.exec() && query.next() ? query.value(0).toLongLong() : -1;
+}
+
+bool Connection::inLogMode()
+{
+    QSqlQuery& query = prepared(QStringLiteral("pragma journal_mode"));
+    const auto done = qScopeGuard([&query] { query.finish(); });
+    return query.exec() && query.next() &&
+           query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+}
+
+void Connection::lookAtFile()
+{
+    m_seen = lookNow();
+    m_seenVersion = dataVersion();
+}
+
+// Looks at the file by name, and once a change is found keeps it: the pages the
+// engine holds no longer match the file, and nothing more may be read or written.
+void Connection::checkFile()
+{
+    if (m_fault != FileFault::None)
+        return;
+    const FileState now = lookNow();
+    if (now.file.sameContent(m_seen.file) && now.log.sameFile(m_seen.log) && now.index.sameFile(m_seen.index))
+        return;
+    m_fault = faultFrom(now);
+    if (m_fault == FileFault::None)
+        m_seen = now;
+}
+
+Connection::FileFault Connection::faultFrom(const FileState& now)
+{
+    if (!now.file.sameFile(m_seen.file))
+        return FileFault::Replaced;
+    // Without the log every commit writes the file itself, and the engine
+    // notices another program's commit by the change counter in its header.
+    if (!inLogMode())
+        return FileFault::None;
+    if (!now.file.sameContent(m_seen.file)) {
+        // Another connection's checkpoint writes the file after its commit,
+        // which changes the data version; one that a reader kept from emptying
+        // the log leaves the version as it was, and needs a log to fold in.
+        const qint64 version = dataVersion();
+        const bool folded = version != m_seenVersion || (m_seen.log.size > 0 && now.file.size >= m_seen.file.size);
+        if (!folded)
+            return FileFault::Changed;
+        m_seenVersion = version;
+        m_seen.file = now.file;
+    }
+    for (const auto& [was, is, suffix] :
+         {std::tuple{m_seen.log, now.log, "-wal"}, std::tuple{m_seen.index, now.index, "-shm"}}) {
+        if (was.exists && !is.sameFile(was)) {
+            m_faultPath = m_path + QLatin1String(suffix);
+            return FileFault::LogDeleted;
+        }
+    }
+    return FileFault::None;
+}
+
+QString Connection::faultDescription() const
+{
+    switch (m_fault) {
+    case FileFault::Replaced:
+        return PlainErrors::fileReplacedWhileRunning(m_path);
+    case FileFault::Changed:
+        return PlainErrors::fileChangedWhileRunning(m_path);
+    case FileFault::LogDeleted:
+        return PlainErrors::logDeletedWhileRunning(m_path, m_faultPath);
+    case FileFault::None:
+        break;
+    }
+    return QString();
+}
+
+void Connection::requireSameFile()
 {
     // A closed connection reports itself at its first use; inside an action
     // the file was looked at as it began.
-    if (m_name.isEmpty() || (m_actions > 0 ? m_sameFileAtAction : isSameFile()))
+    if (m_name.isEmpty())
         return;
-    throw RuntimeError(
-        ErrorNumber::ProviderError,
-        QStringLiteral("The catalogue file '%1' has been deleted or replaced since Quantaro opened it.").arg(m_path));
+    if (m_actions == 0)
+        checkFile();
+    if (m_fault != FileFault::None)
+        throw RuntimeError(ErrorNumber::ProviderError, faultDescription());
 }
 
 void Connection::BeginTrans()
@@ -412,10 +500,14 @@ void Connection::BeginTrans()
 
 void Connection::CommitTrans()
 {
+    requireSameFile();
     QSqlDatabase db = database();
     if (!db.commit())
         raise(db.lastError());
     noteChange();
+    // Changed in the instant before the commit: it stays in the log, which is
+    // not folded into a changed file, so it is not reported as stored.
+    requireSameFile();
 }
 
 void Connection::RollbackTrans()

@@ -41,20 +41,26 @@ public:
     // copy of that one file holds every change. Runs after each handler that
     // wrote and at exit; nothing to do when nothing changed since. A failed
     // checkpoint loses nothing: the changes stay in the log and the next call
-    // tries again.
+    // tries again. Nothing is folded into a file that another program changed
+    // or put in place meanwhile: that would mix the two.
     void saveToFile();
 
-    // Throws RuntimeError when the file opened is no longer at its path: it was
-    // deleted, or another file was put in its place. What is read or written
-    // then belongs to a file nobody will open again. Inside an Action the file
-    // was checked when the action began.
-    void requireSameFile() const;
+    // Throws RuntimeError when the catalogue is no longer as the program left
+    // it: deleted, or another file put in its place; cut short or written over
+    // in place by another program; or the log or its index beside it deleted.
+    // Once found, the change holds until Close, and nothing more is read or
+    // written. Commits and checkpoints of other connections to the same file,
+    // as a second copy of the program, are no such change. Inside an Action
+    // the file was looked at when it began.
+    void requireSameFile();
+    // True once requireSameFile or saveToFile found such a change; until Close.
+    bool changedUnderProgram() const { return m_fault != FileFault::None; }
 
     // One user action that may read and write many rows, as a move of 10,000
-    // units: the file is looked at once as it begins (requireSameFile then
-    // answers from that look), and no commit inside it stops to fold the log
-    // into the file; the first commit after it does. Each row is still
-    // committed on its own. Actions may nest; the outermost one counts.
+    // units: the file is looked at once as it begins, and requireSameFile then
+    // answers from that look. Each row is still committed on its own, and the
+    // log is folded into the file after the handler. Actions may nest; the
+    // outermost one counts.
     class Action
     {
     public:
@@ -92,21 +98,60 @@ public:
     std::shared_ptr<Select> preparedSelect(const QString& sql, const QList<int>& fields = {});
 
 private:
+    // What stat() tells of one file. The device and inode stay with a file
+    // when it is renamed, and differ for any other file put in its place.
+    struct FileLook
+    {
+        bool exists = false;
+        quint64 device = 0;
+        quint64 inode = 0;
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds
+        bool sameFile(const FileLook& other) const
+        {
+            return exists == other.exists && device == other.device && inode == other.inode;
+        }
+        bool sameContent(const FileLook& other) const
+        {
+            return sameFile(other) && size == other.size && modified == other.modified;
+        }
+    };
+    // The catalogue and the two files the engine keeps open beside it in
+    // write-ahead-log mode: the log ("-wal") and its shared index ("-shm").
+    // Looked at by name alone: a descriptor of the program's own opened and
+    // closed on them would drop the engine's locks on the file.
+    struct FileState
+    {
+        FileLook file;
+        FileLook log;
+        FileLook index;
+    };
+    enum class FileFault { None, Replaced, Changed, LogDeleted };
+
     static void useWriteAheadLog(const QSqlDatabase& db);
-    QString damage(const QSqlDatabase& db) const;
+    QString damage(const QSqlDatabase& db, const QString& cut) const;
     QString misorderedColumns(const QSqlDatabase& db) const;
-    void pragma(const QString& text) const;
-    bool isSameFile() const;
+    static FileLook lookAt(const QString& path);
+    FileState lookNow() const;
+    qint64 dataVersion();
+    bool inLogMode();
+    void lookAtFile();
+    void checkFile();
+    FileFault faultFrom(const FileState& now);
+    QString faultDescription() const;
 
     QHash<QString, QSqlQuery> m_statements;
     std::unordered_map<QString, std::shared_ptr<Select>> m_selects;
     int m_actions = 0;
-    bool m_sameFileAtAction = true;
 
     QString m_name;
     QString m_path;
-    quint64 m_device = 0;
-    quint64 m_inode = 0;
+    // The file as the program last left it or saw others' commits leave it,
+    // and the engine's count of others' commits then.
+    FileState m_seen;
+    qint64 m_seenVersion = 0;
+    FileFault m_fault = FileFault::None;
+    QString m_faultPath;
     bool m_unsaved = false;
 };
 
