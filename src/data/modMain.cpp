@@ -481,12 +481,19 @@ QString Connection::faultDescription() const
 
 void Connection::requireSameFile()
 {
-    // A closed connection reports itself at its first use; inside an action
-    // the file was looked at as it began.
+    // Inside an action the file was looked at as it began.
+    if (m_actions == 0)
+        requireSameFileNow();
+    else if (m_fault != FileFault::None)
+        throw RuntimeError(ErrorNumber::ProviderError, faultDescription());
+}
+
+void Connection::requireSameFileNow()
+{
+    // A closed connection reports itself at its first use.
     if (m_name.isEmpty())
         return;
-    if (m_actions == 0)
-        checkFile();
+    checkFile();
     if (m_fault != FileFault::None)
         throw RuntimeError(ErrorNumber::ProviderError, faultDescription());
 }
@@ -500,14 +507,16 @@ void Connection::BeginTrans()
 
 void Connection::CommitTrans()
 {
-    requireSameFile();
+    // The commit is what tells the user the change is stored: the file is
+    // looked at again, inside an action too.
+    requireSameFileNow();
     QSqlDatabase db = database();
     if (!db.commit())
         raise(db.lastError());
     noteChange();
     // Changed in the instant before the commit: it stays in the log, which is
     // not folded into a changed file, so it is not reported as stored.
-    requireSameFile();
+    requireSameFileNow();
 }
 
 void Connection::RollbackTrans()

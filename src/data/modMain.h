@@ -28,7 +28,9 @@ public:
     bool isOpen() const;
 
     // One unit of work: either every write between BeginTrans and CommitTrans
-    // is stored, or none after RollbackTrans. Throw RuntimeError on failure.
+    // is stored, or none after RollbackTrans. Throw RuntimeError on failure;
+    // CommitTrans also when the file changed under the program (see
+    // requireSameFile), looked at just before and just after the commit.
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
@@ -137,6 +139,7 @@ private:
     bool inLogMode();
     void lookAtFile();
     void checkFile();
+    void requireSameFileNow();
     FileFault faultFrom(const FileState& now);
     QString faultDescription() const;
 

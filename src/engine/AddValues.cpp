@@ -17,10 +17,12 @@ ClockSource& clockSource()
 }
 
 // One unit of work on the shared connection: rolled back unless committed.
+// Its reads and writes are one action, for which the file is looked at once;
+// the commit looks again.
 class Transaction
 {
 public:
-    Transaction() { modMain::dbConnection.BeginTrans(); }
+    Transaction() : m_action(modMain::dbConnection) { modMain::dbConnection.BeginTrans(); }
     ~Transaction()
     {
         if (m_committed)
@@ -41,6 +43,7 @@ public:
     }
 
 private:
+    const Connection::Action m_action;
     bool m_committed = false;
 };
 
