@@ -3,6 +3,7 @@
 # window includes another window. Layers, lowest first: data, engine, kit,
 # windows (convert, newvalues, options), app (the shell).
 # cataloguesource sits beside the engine and is used only by tools and tests.
+# helpreader, the help reader process, stands alone: plain C++ that only the shell uses.
 src="${1:-$(dirname "$0")/../src}"
 status=0
 
@@ -13,7 +14,8 @@ allowed() {
     cataloguesource) echo "data engine cataloguesource" ;;
     kit) echo "data engine kit" ;;
     convert | newvalues | options) echo "data engine kit $1" ;;
-    app) echo "data engine kit convert newvalues options app" ;;
+    helpreader) echo "helpreader" ;;
+    app) echo "data engine kit convert newvalues options helpreader app" ;;
     *) echo "" ;;
     esac
 }

@@ -16,7 +16,7 @@ deb=$(ls -t "$build"/quantaro_*.deb | head -n 1)
 echo "package: $deb"
 
 contents=$(dpkg-deb -c "$deb")
-for path in ./usr/lib/quantaro/quantaro ./usr/lib/quantaro/Tessaly.mdb ./usr/lib/quantaro/TSHelp.chm \
+for path in ./usr/lib/quantaro/quantaro ./usr/lib/quantaro/quantaro-helpreader ./usr/lib/quantaro/Tessaly.mdb ./usr/lib/quantaro/TSHelp.chm \
     ./usr/share/applications/quantaro.desktop ./usr/share/metainfo/example.veltrin_tech.quantaro.metainfo.xml \
     ./usr/share/icons/hicolor/scalable/apps/quantaro.svg ./usr/share/icons/hicolor/48x48/apps/quantaro.png \
     ./usr/share/icons/hicolor/256x256/apps/quantaro.png ./usr/share/doc/quantaro/copyright; do
@@ -39,6 +39,24 @@ dpkg-deb -x "$deb" "$unpacked"
 desktop-file-validate "$unpacked/usr/share/applications/quantaro.desktop" || fail "the menu entry is not valid"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/example.veltrin_tech.quantaro.metainfo.xml" ||
     fail "the metadata is not valid"
+# The program starts its help reader from the folder it runs from, the one
+# bin/quantaro leads to; there the reader must open the packaged help file.
+request() { # kind, payload: one request of the reader's protocol
+    local length=${#2}
+    printf '%s' "$1"
+    printf "\\x$(printf %02x $((length & 255)))\\x$(printf %02x $((length >> 8 & 255)))\\x00\\x00"
+    printf '%s' "$2"
+}
+program_dir=$(dirname "$(readlink -f "$unpacked/usr/bin/quantaro")")
+[ "$program_dir" = "$unpacked/usr/lib/quantaro" ] || fail "bin/quantaro leads to $program_dir"
+[ -x "$program_dir/quantaro-helpreader" ] || fail "the help reader is not beside the program or not executable"
+replies=$(mktemp)
+{ request O "$program_dir/TSHelp.chm"; request R /TSHelp.htm; } | "$program_dir/quantaro-helpreader" >"$replies" ||
+    fail "the help reader failed"
+[ "$(head -c 6 "$replies" | od -An -tx1 | tr -d ' ')" = 000000000000 ] || fail "the help reader did not open the help"
+tail -c +11 "$replies" | tr -d '\0' | grep -qi '<html' || fail "the help reader did not read the help page"
+rm -f "$replies"
+
 exec_line=$(grep '^Exec=' "$unpacked/usr/share/applications/quantaro.desktop")
 [ "$exec_line" = "Exec=quantaro" ] || fail "the menu entry runs '$exec_line'"
 [ "$(dpkg-deb -f "$deb" Package)" = quantaro ] || fail "the package is not called quantaro"

@@ -2,8 +2,9 @@
 #include "app/HelpContents.h"
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
-#include "kit/MessageBox.h"
 #include "app/ShowHelpTopic.h"
+#include "helpreader/HelpReaderProtocol.h"
+#include "kit/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QAbstractTextDocumentLayout>
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -25,6 +27,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <signal.h>
 
 namespace {
 
@@ -65,6 +68,54 @@ QImage imageResource(QTextDocument* document, const QString& name)
     return QImage::fromData(data.toByteArray());
 }
 
+// Damaged help files: copies of the compiled one with bits flipped at random
+// places, the same places on every run.
+constexpr int DamagedCopies = 300;
+constexpr int FlippedBits = 8;
+constexpr quint32 FlipSeed = 20261208;
+// Readers that hang are given up on after this long in the tests that make them.
+constexpr int ShortTimeout = 400;
+
+QByteArray flipped(QByteArray data, QRandomGenerator& random)
+{
+    for (int i = 0; i < FlippedBits; ++i) {
+        const auto at = static_cast<qsizetype>(random.bounded(static_cast<quint32>(data.size())));
+        data[at] = static_cast<char>(data.at(at) ^ (1 << random.bounded(8)));
+    }
+    return data;
+}
+
+bool writeFile(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
+}
+
+// A help reader that misbehaves as `script` says; each start adds a line to
+// the file `<reader>.starts`.
+QString writeReader(const QTemporaryDir& dir, const QByteArray& script)
+{
+    const QString path = dir.filePath("reader.sh");
+    if (!writeFile(path, "#!/bin/sh\necho >>\"$0.starts\"\n" + script))
+        return QString();
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+int startsOf(const QString& reader)
+{
+    QFile file(reader + ".starts");
+    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
+}
+
+std::string message(char kind, quint32 length, const std::string& payload)
+{
+    std::string bytes(1, kind);
+    for (int i = 0; i < 4; ++i)
+        bytes += char((length >> (8 * i)) & 0xff);
+    return bytes + payload;
+}
+
 } // namespace
 
 class TestHelp : public QObject
@@ -73,6 +124,7 @@ class TestHelp : public QObject
 
 private:
     QString m_buildDir;
+    int m_requestTimeout = 0;
     std::unique_ptr<QWidget> m_owner;
 
     QList<HelpViewer*> viewersOf(QWidget* owner) const
@@ -101,6 +153,7 @@ private slots:
         QLocale::setDefault(QLocale::c());
         m_buildDir = qEnvironmentVariable("QUANTARO_BUILD_DIR", QCoreApplication::applicationDirPath());
         QVERIFY2(QFile::exists(m_buildDir + "/TSHelp.chm"), "the build compiles TSHelp.chm beside the program");
+        m_requestTimeout = ChmFile::requestTimeout();
     }
 
     void init()
@@ -118,6 +171,8 @@ private slots:
         m_owner.reset();
         qDeleteAll(allViewers());
         ChmFile::setLibraryName(DefaultLibrary);
+        ChmFile::setReaderProgram(QString());
+        ChmFile::setRequestTimeout(m_requestTimeout);
         setHelpDirectory(QString());
         MessageBox::setIntercepting(false);
     }
@@ -271,24 +326,33 @@ private slots:
     void failureToInvokeShowsMessage_data()
     {
         QTest::addColumn<QString>("library");
+        QTest::addColumn<QString>("reader"); // empty: the one beside the executable
         QTest::addColumn<QString>("failureMessage");
+        QTest::addColumn<QString>("detail");
 
-        QTest::newRow("library missing") << MissingLibrary << OpeningFailure;
-        QTest::newRow("functions missing") << LibraryWithoutChmFunctions << OpeningFailure;
-        QTest::newRow("options window text") << MissingLibrary << OpningFailure;
+        const QString noReader = QStringLiteral("/nonexistent/quantaro-helpreader");
+        QTest::newRow("library missing") << MissingLibrary << QString() << OpeningFailure << "libchm.so.1";
+        QTest::newRow("functions missing")
+            << LibraryWithoutChmFunctions << QString() << OpeningFailure << "libchm.so.1";
+        QTest::newRow("options window text") << MissingLibrary << QString() << OpningFailure << "libchm.so.1";
+        QTest::newRow("reader missing") << DefaultLibrary << noReader << OpeningFailure << noReader;
     }
 
     void failureToInvokeShowsMessage()
     {
         QFETCH(QString, library);
+        QFETCH(QString, reader);
         QFETCH(QString, failureMessage);
+        QFETCH(QString, detail);
 
         ChmFile::setLibraryName(library);
+        ChmFile::setReaderProgram(reader);
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", failureMessage);
 
         const QList<MessageBox::Record> records = MessageBox::takeRecords();
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.first().text, failureMessage);
+        QVERIFY2(records.first().detail.contains(detail), qPrintable(records.first().detail));
         QCOMPARE(records.first().style, MsgStyle::Critical);
         QCOMPARE(records.first().title, QString("Quantaro - Veltrin Tech"));
         QVERIFY(allViewers().isEmpty());
@@ -370,6 +434,7 @@ private slots:
     {
         setHelpDirectory(QString());
         QCOMPARE(helpDirectory(), QCoreApplication::applicationDirPath());
+        QCOMPARE(ChmFile::readerProgram(), QCoreApplication::applicationDirPath() + "/quantaro-helpreader");
 
         ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
         HelpViewer* viewer = onlyViewerOf(m_owner.get());
@@ -517,6 +582,211 @@ private slots:
         const int at = all.indexOf("Contents");
         QCOMPARE(text->textAtOffset(at + 2, QAccessible::WordBoundary, &start, &end), QString("Contents"));
         QCOMPARE(start, at);
+    }
+
+    // Every damaged copy shows its topic or the not-found page, and the
+    // program goes on to the next: the reader, not the program, meets chmlib's faults.
+    void damagedHelpFileShowsContentOrNotFoundPage()
+    {
+        QFile original(m_buildDir + "/TSHelp.chm");
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray help = original.readAll();
+        QTemporaryDir dir;
+        setHelpDirectory(dir.path());
+        QRandomGenerator random(FlipSeed);
+        int shown = 0;
+        for (int copy = 0; copy < DamagedCopies; ++copy) {
+            QVERIFY(writeFile(dir.filePath("TSHelp.chm"), flipped(help, random)));
+            ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+
+            const QByteArray where = "copy " + QByteArray::number(copy);
+            QVERIFY2(MessageBox::takeRecords().isEmpty(), where);
+            HelpViewer* viewer = onlyViewerOf(m_owner.get());
+            QVERIFY2(viewer, where);
+            const bool hasTopic = anchorBlock(viewer->page()->document(), "b").isValid();
+            QVERIFY2(hasTopic != viewer->showsNotFoundPage(), where);
+            shown += hasTopic ? 1 : 0;
+            for (QTreeWidgetItemIterator it(viewer->contents()); *it; ++it) {
+                emit viewer->contents()->itemActivated(*it, 0);
+                const QString topic = viewer->page()->source().fragment();
+                QVERIFY2(anchorBlock(viewer->page()->document(), topic).isValid() != viewer->showsNotFoundPage(),
+                         where + " at " + topic.toUtf8());
+            }
+        }
+        qInfo("%d of %d damaged copies showed the topic, the others the not-found page", shown, DamagedCopies);
+    }
+
+    void misbehavingReaderShowsNotFoundPage_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+
+        QTest::newRow("dies on opening") << QByteArray("kill -SEGV $$\n");
+        QTest::newRow("hangs on opening") << QByteArray("exec sleep 30\n");
+        QTest::newRow("answers nonsense") << QByteArray("printf 'HTTP/1.0 200 OK\\r\\n'\nexec cat >/dev/null\n");
+        QTest::newRow("announces a reply too long")
+            << QByteArray("printf '\\000\\377\\377\\377\\177'\nexec cat >/dev/null\n");
+        QTest::newRow("answers twice") << QByteArray("printf '\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000'\n"
+                                                     "exec cat >/dev/null\n");
+        QTest::newRow("opens, then dies")
+            << QByteArray("printf '\\000\\000\\000\\000\\000'\nsleep 0.2\nkill -SEGV $$\n");
+        QTest::newRow("opens, then hangs") << QByteArray("printf '\\000\\000\\000\\000\\000'\nexec sleep 30\n");
+        QTest::newRow("opens, then exits") << QByteArray("printf '\\000\\000\\000\\000\\000'\n");
+    }
+
+    // A reader that dies, hangs or answers nonsense costs the page, never the
+    // program, and is not started again and again for the same archive.
+    void misbehavingReaderShowsNotFoundPage()
+    {
+        QFETCH(QByteArray, script);
+
+        QTemporaryDir dir;
+        const QString reader = writeReader(dir, script);
+        QVERIFY(!reader.isEmpty());
+        ChmFile::setReaderProgram(reader);
+        ChmFile::setRequestTimeout(ShortTimeout);
+
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QVERIFY(viewer->showsNotFoundPage());
+        QVERIFY(viewer->page()->toPlainText().contains("Help topic not found"));
+        QCOMPARE(viewer->contents()->topLevelItemCount(), 0);
+        viewer->page()->reload();
+        QVERIFY(viewer->showsNotFoundPage());
+        QVERIFY2(startsOf(reader) >= 1 && startsOf(reader) <= 3, qPrintable(QString::number(startsOf(reader))));
+    }
+
+    void pageOfNestedTables_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("shown");
+
+        QTest::newRow("one table") << 1 << true;
+        QTest::newRow("tables three deep") << 3 << true;
+        QTest::newRow("tables forty deep") << 40 << false;
+    }
+
+    // Qt's layout time doubles with each table inside a table: a damaged page
+    // nesting them deep shows the not-found page instead of freezing the viewer.
+    void pageOfNestedTables()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, shown);
+
+        QByteArray page = "<html><body><h1><a name=\"b\"></a>Topic</h1>";
+        for (int i = 0; i < depth; ++i)
+            page += "<table><tr><td>cell";
+        page += "</body></html>";
+        // This reader answers every request with the page.
+        QTemporaryDir dir;
+        const QString reader = writeReader(dir, "while header=$(head -c 5 | od -An -tu1) && [ -n \"$header\" ]; do\n"
+                                                "    set -- $header\n"
+                                                "    head -c $(($2 + $3 * 256)) >/dev/null\n"
+                                                "    cat \"$0.reply\"\n"
+                                                "done\n");
+        QVERIFY(!reader.isEmpty());
+        QVERIFY(writeFile(reader + ".reply",
+                          QByteArray::fromStdString(message(0, quint32(page.size()), page.toStdString()))));
+        ChmFile::setReaderProgram(reader);
+
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QCOMPARE(viewer->showsNotFoundPage(), !shown);
+        QCOMPARE(anchorBlock(viewer->page()->document(), "b").isValid(), shown);
+        if (!shown)
+            QVERIFY(viewer->page()->toPlainText().contains("The help page /TSHelp.htm is damaged."));
+    }
+
+    void readerIsStartedAgainAfterItFails_data()
+    {
+        QTest::addColumn<int>("signal");
+
+        QTest::newRow("killed") << int(SIGKILL);
+        QTest::newRow("stopped, so it hangs") << int(SIGSTOP);
+    }
+
+    // The request the failed reader had fails; the next starts a new reader and reads the page.
+    void readerIsStartedAgainAfterItFails()
+    {
+        QFETCH(int, signal);
+
+        ChmFile::setRequestTimeout(ShortTimeout);
+        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
+        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        QVERIFY(viewer);
+        QVERIFY(!viewer->showsNotFoundPage());
+        const ChmFile* archive = viewer->page()->archive();
+        const qint64 first = archive->readerProcessId();
+        QVERIFY(first > 0);
+
+        QCOMPARE(::kill(pid_t(first), signal), 0);
+        viewer->page()->reload();
+        QVERIFY(viewer->showsNotFoundPage());
+        QCOMPARE(archive->readerProcessId(), 0);
+
+        viewer->page()->reload();
+        QVERIFY(!viewer->showsNotFoundPage());
+        QVERIFY(anchorBlock(viewer->page()->document(), "b").isValid());
+        QVERIFY(archive->readerProcessId() > 0);
+        QVERIFY(archive->readerProcessId() != first);
+        QVERIFY(MessageBox::takeRecords().isEmpty());
+    }
+
+    void readerMessagesAreChecked_data()
+    {
+        QTest::addColumn<bool>("request");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("payloadSize");
+
+        using namespace HelpReaderProtocol;
+        const auto bytes = [](const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); };
+        const int complete = int(State::Complete);
+        const int incomplete = int(State::Incomplete);
+        const int malformed = int(State::Malformed);
+        QTest::newRow("open") << true << bytes(message('O', 4, "a.ch")) << complete << 4;
+        QTest::newRow("read, more behind") << true << bytes(message('R', 2, "/a") + "R") << complete << 2;
+        QTest::newRow("read, cut short") << true << bytes(message('R', 3, "/a")) << incomplete << 0;
+        QTest::newRow("header cut short") << true << bytes(message('R', 3, "").substr(0, 3)) << incomplete << 0;
+        QTest::newRow("nothing") << true << QByteArray() << incomplete << 0;
+        QTest::newRow("unknown request") << true << bytes(message('X', 0, "")) << malformed << 0;
+        QTest::newRow("unknown request, first byte") << true << QByteArray("X") << malformed << 0;
+        QTest::newRow("path too long") << true << bytes(message('R', MaxRequestPayload + 1, "")) << malformed << 0;
+        QTest::newRow("longest path") << true
+                                      << bytes(message('R', MaxRequestPayload, std::string(MaxRequestPayload, 'a')))
+                                      << complete << int(MaxRequestPayload);
+        QTest::newRow("page read") << false << bytes(message(0, 3, "abc")) << complete << 3;
+        QTest::newRow("not found") << false << bytes(message(1, 0, "")) << complete << 0;
+        QTest::newRow("not found with a payload") << false << bytes(message(1, 1, "x")) << malformed << 0;
+        QTest::newRow("unknown reply") << false << bytes(message(9, 0, "")) << malformed << 0;
+        QTest::newRow("reply too long") << false << bytes(message(0, MaxReplyPayload + 1, "")) << malformed << 0;
+        QTest::newRow("longest reply, cut short")
+            << false << bytes(message(0, MaxReplyPayload, "ab")) << incomplete << 0;
+    }
+
+    // Messages either way are taken whole, awaited while cut short, and refused
+    // from their header on when they break the rules, so a broken peer is never waited for.
+    void readerMessagesAreChecked()
+    {
+        QFETCH(bool, request);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, state);
+        QFETCH(int, payloadSize);
+
+        using namespace HelpReaderProtocol;
+        const std::string_view view(bytes.constData(), size_t(bytes.size()));
+        const Parsed parsed = request ? parseRequest(view) : parseReply(view);
+        QCOMPARE(int(parsed.state), state);
+        if (parsed.state != State::Complete)
+            return;
+        QCOMPARE(int(parsed.payloadSize), payloadSize);
+        QCOMPARE(parsed.consumed, HeaderSize + size_t(payloadSize));
+        QCOMPARE(encode(parsed.kind, view.substr(HeaderSize, parsed.payloadSize)),
+                 std::string(view.substr(0, parsed.consumed)));
     }
 
     void realMessageBoxIsShownAndClosed()

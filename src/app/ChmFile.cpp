@@ -1,105 +1,196 @@
 #include "ChmFile.h"
 
+#include "helpreader/HelpReaderProtocol.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
+
+#include <algorithm>
 
 namespace {
 
-// chmlib's own declarations (chm_lib.h, version 0.40), repeated here because the
-// library is loaded at run time and its header is not needed to build.
-using LongUInt64 = unsigned long long;
-using LongInt64 = long long;
-constexpr int ChmMaxPathLen = 512;
-constexpr int ChmResolveSuccess = 0;
-
-struct ChmUnitInfo
-{
-    LongUInt64 start;
-    LongUInt64 length;
-    int space;
-    int flags;
-    char path[ChmMaxPathLen + 1];
-};
-
-using OpenFunction = chmFile* (*)(const char*);
-using CloseFunction = void (*)(chmFile*);
-using ResolveFunction = int (*)(chmFile*, const char*, ChmUnitInfo*);
-using RetrieveFunction = LongInt64 (*)(chmFile*, ChmUnitInfo*, unsigned char*, LongUInt64, LongInt64);
+using HelpReaderProtocol::Reply;
+using HelpReaderProtocol::Request;
 
 constexpr int ChmLibraryVersion = 1;
-// Help pages and pictures are small; a larger length means a damaged archive.
-constexpr LongUInt64 MaxObjectSize = 16 * 1024 * 1024;
+constexpr auto ReaderName = "quantaro-helpreader";
+// A reader that failed this many requests in a row is not started again for
+// this archive: a file that crashes or hangs it would do so on every page.
+constexpr int MaxFailuresInARow = 2;
+// Time enough for a loaded machine to start the reader and read a page; a
+// damaged archive that hangs chmlib costs the user no more than this.
+constexpr int DefaultRequestTimeout = 3000;
 
-QString& libraryNameSetting()
+struct Settings
 {
-    static QString name = QStringLiteral("chm");
-    return name;
+    QString libraryName = QStringLiteral("chm");
+    QString readerProgram;
+    int requestTimeout = DefaultRequestTimeout;
+};
+
+Settings& settings()
+{
+    static Settings values;
+    return values;
+}
+
+// The file name dlopen finds chmlib under, as in "libchm.so.1".
+QString librarySoname()
+{
+    return QStringLiteral("lib%1.so.%2").arg(settings().libraryName).arg(ChmLibraryVersion);
+}
+
+QString readerPath()
+{
+    const QString& program = settings().readerProgram;
+    return program.isEmpty() ? QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(ReaderName)
+                             : program;
+}
+
+quint8 code(Reply reply)
+{
+    return static_cast<quint8>(reply);
 }
 
 } // namespace
 
-struct ChmFile::Functions
+ChmFile::ChmFile(const QString& fileName) : m_fileName(fileName)
 {
-    OpenFunction open = nullptr;
-    CloseFunction close = nullptr;
-    ResolveFunction resolve = nullptr;
-    RetrieveFunction retrieve = nullptr;
-};
-
-void ChmHandleCloser::operator()(chmFile* handle) const
-{
-    if (close)
-        close(handle);
-}
-
-ChmFile::ChmFile(const QString& fileName)
-    : m_fileName(fileName), m_library(libraryNameSetting(), ChmLibraryVersion),
-      m_functions(std::make_unique<Functions>())
-{
-    if (!loadFunctions())
+    if (!startReader())
         return;
-    m_handle = std::unique_ptr<chmFile, ChmHandleCloser>(m_functions->open(QFile::encodeName(fileName).constData()),
-                                                         ChmHandleCloser{m_functions->close});
-    m_status = m_handle ? Status::Open : Status::FileUnreadable;
+    const std::optional<Answer> opened = exchange(char(Request::Open), QFile::encodeName(fileName));
+    // No answer means the archive crashed or hung the reader on opening: it is damaged.
+    const quint8 answer = opened ? opened->code : code(Reply::FileUnreadable);
+    if (answer == code(Reply::Done))
+        m_status = Status::Open;
+    else if (answer == code(Reply::LibraryUnavailable))
+        m_status = Status::LibraryUnavailable;
+    else
+        m_status = Status::FileUnreadable;
+    if (!isOpen())
+        stopReader();
 }
 
-// The library stays loaded: other archives may still use it.
-ChmFile::~ChmFile() = default;
-
-bool ChmFile::loadFunctions()
+ChmFile::~ChmFile()
 {
-    if (!m_library.load())
-        return false;
-    m_functions->open = reinterpret_cast<OpenFunction>(m_library.resolve("chm_open"));
-    m_functions->close = reinterpret_cast<CloseFunction>(m_library.resolve("chm_close"));
-    m_functions->resolve = reinterpret_cast<ResolveFunction>(m_library.resolve("chm_resolve_object"));
-    m_functions->retrieve = reinterpret_cast<RetrieveFunction>(m_library.resolve("chm_retrieve_object"));
-    return m_functions->open && m_functions->close && m_functions->resolve && m_functions->retrieve;
+    stopReader();
 }
 
 std::optional<QByteArray> ChmFile::read(const QString& path) const
 {
-    if (!m_handle)
+    if (!isOpen() || m_failuresInARow >= MaxFailuresInARow)
         return std::nullopt;
-    ChmUnitInfo info{};
-    const QByteArray name = path.toUtf8();
-    if (m_functions->resolve(m_handle.get(), name.constData(), &info) != ChmResolveSuccess)
+    if (!m_reader) {
+        const bool restarted = startReader() && [this] {
+            const std::optional<Answer> opened = exchange(char(Request::Open), QFile::encodeName(m_fileName));
+            return opened && opened->code == code(Reply::Done);
+        }();
+        if (!restarted) {
+            stopReader();
+            ++m_failuresInARow;
+            return std::nullopt;
+        }
+    }
+    return readWithReader(path);
+}
+
+std::optional<QByteArray> ChmFile::readWithReader(const QString& path) const
+{
+    const std::optional<Answer> reply = exchange(char(Request::Read), path.toUtf8());
+    if (!reply) {
+        stopReader();
+        ++m_failuresInARow;
         return std::nullopt;
-    if (info.length > MaxObjectSize)
+    }
+    m_failuresInARow = 0;
+    if (reply->code != code(Reply::Done))
         return std::nullopt;
-    QByteArray data(static_cast<qsizetype>(info.length), Qt::Uninitialized);
-    const LongInt64 got = m_functions->retrieve(m_handle.get(), &info, reinterpret_cast<unsigned char*>(data.data()), 0,
-                                                static_cast<LongInt64>(info.length));
-    if (got != static_cast<LongInt64>(info.length))
+    return reply->payload;
+}
+
+bool ChmFile::startReader() const
+{
+    m_reader = std::make_unique<QProcess>();
+    m_reader->setStandardErrorFile(QProcess::nullDevice());
+    m_reader->start(readerPath(), {librarySoname()});
+    if (m_reader->waitForStarted(settings().requestTimeout))
+        return true;
+    stopReader();
+    return false;
+}
+
+// One request and its reply; nothing when the reader died, took too long, or
+// answered with anything but one well-formed reply.
+std::optional<ChmFile::Answer> ChmFile::exchange(char kind, const QByteArray& payload) const
+{
+    using namespace HelpReaderProtocol;
+    const QDeadlineTimer deadline(settings().requestTimeout);
+    const std::string request =
+        encode(static_cast<quint8>(kind), std::string_view(payload.constData(), payload.size()));
+    if (m_reader->write(request.data(), static_cast<qint64>(request.size())) != static_cast<qint64>(request.size()))
         return std::nullopt;
-    return data;
+    QByteArray received;
+    for (;;) {
+        received += m_reader->readAllStandardOutput();
+        const Parsed parsed = parseReply(std::string_view(received.constData(), received.size()));
+        if (parsed.state == State::Malformed)
+            return std::nullopt;
+        if (parsed.state == State::Complete) {
+            // One request, one reply: more than that is a reader gone wrong.
+            if (parsed.consumed != static_cast<std::size_t>(received.size()))
+                return std::nullopt;
+            return Answer{parsed.kind, received.mid(HeaderSize)};
+        }
+        if (deadline.hasExpired() || m_reader->state() != QProcess::Running)
+            return std::nullopt;
+        m_reader->waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+    }
+}
+
+void ChmFile::stopReader() const
+{
+    if (!m_reader)
+        return;
+    if (m_reader->state() != QProcess::NotRunning) {
+        m_reader->kill();
+        m_reader->waitForFinished(settings().requestTimeout);
+    }
+    m_reader.reset();
+}
+
+qint64 ChmFile::readerProcessId() const
+{
+    return m_reader ? m_reader->processId() : 0;
 }
 
 void ChmFile::setLibraryName(const QString& name)
 {
-    libraryNameSetting() = name;
+    settings().libraryName = name;
 }
 
 QString ChmFile::libraryName()
 {
-    return libraryNameSetting();
+    return settings().libraryName;
+}
+
+void ChmFile::setReaderProgram(const QString& program)
+{
+    settings().readerProgram = program;
+}
+
+QString ChmFile::readerProgram()
+{
+    return readerPath();
+}
+
+void ChmFile::setRequestTimeout(int milliseconds)
+{
+    settings().requestTimeout = milliseconds;
+}
+
+int ChmFile::requestTimeout()
+{
+    return settings().requestTimeout;
 }

@@ -6,8 +6,45 @@
 #include <QAccessible>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 
+#include <algorithm>
 #include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Qt lays out a table inside a table in a time that doubles with each level,
+// so a damaged page of deeply nested tables would freeze the viewer for
+// minutes. Help pages nest no table this deep; a page that does is damaged.
+constexpr int MaxTableDepth = 6;
+
+int tableDepth(const QTextDocument& document)
+{
+    int deepest = 0;
+    std::vector<std::pair<const QTextFrame*, int>> pending{{document.rootFrame(), 0}};
+    while (!pending.empty()) {
+        const auto [frame, above] = pending.back();
+        pending.pop_back();
+        const int depth = above + (qobject_cast<const QTextTable*>(frame) ? 1 : 0);
+        deepest = std::max(deepest, depth);
+        for (const QTextFrame* child : frame->childFrames())
+            pending.emplace_back(child, depth);
+    }
+    return deepest;
+}
+
+// Parsing is quick and lays nothing out, so the page is parsed once on its own to look at it.
+bool canBeLaidOut(const QByteArray& html)
+{
+    QTextDocument scratch;
+    scratch.setHtml(QString::fromUtf8(html));
+    return tableDepth(scratch) <= MaxTableDepth;
+}
+
+} // namespace
 
 HelpPage::HelpPage(QWidget* parent) : QTextBrowser(parent)
 {
@@ -81,9 +118,11 @@ QVariant HelpPage::loadResource(int type, const QUrl& name)
         return {};
     const std::optional<QByteArray> data = m_archive ? m_archive->read(url.path()) : std::nullopt;
     if (type == QTextDocument::HtmlResource) {
-        if (data)
+        if (data && canBeLaidOut(*data))
             return *data;
         m_notFound = true;
+        if (data)
+            return notFoundPage(QStringLiteral("The help page %1 is damaged.").arg(url.path()));
         if (!m_archive || !m_archive->isOpen())
             return notFoundPage(QStringLiteral("The help file %1 is missing or damaged.")
                                     .arg(m_archive ? m_archive->fileName() : QString()));

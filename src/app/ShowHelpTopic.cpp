@@ -15,6 +15,9 @@ namespace {
 const QString MissingHelpLibrary =
     QStringLiteral("The help library chmlib (libchm.so.1) is not installed. Install the package libchm1, "
                    "for example with: sudo apt-get install libchm1");
+// The help reader is part of the program; without it no help can be read.
+const QString MissingHelpReader =
+    QStringLiteral("The help reader %1 could not be started. Installing Quantaro again restores it.");
 
 QString& helpDirectorySetting()
 {
@@ -68,6 +71,11 @@ void openTopic(QWidget* owner, const QString& anchor, const QString& failureMess
     auto archive = std::make_unique<ChmFile>(topic.archive);
     if (archive->status() == ChmFile::Status::LibraryUnavailable) {
         MessageBox::showWithDetail(owner, failureMessage, MissingHelpLibrary, MsgStyle::Critical, BoxTitle);
+        return;
+    }
+    if (archive->status() == ChmFile::Status::ReaderUnavailable) {
+        MessageBox::showWithDetail(owner, failureMessage, MissingHelpReader.arg(ChmFile::readerProgram()),
+                                   MsgStyle::Critical, BoxTitle);
         return;
     }
     HelpViewer* viewer = openViewerOf(owner);
