@@ -174,7 +174,8 @@ private:
 
     static void installPrograms(const QString& folder)
     {
-        for (const QString& name : {QStringLiteral("quantaro"), QStringLiteral("scripted_user")}) {
+        for (const QString& name :
+             {QStringLiteral("quantaro"), QStringLiteral("quantaro-helpreader"), QStringLiteral("scripted_user")}) {
             const QString target = QDir(folder).filePath(name);
             QVERIFY(QFile::copy(buildFile(name), target));
             QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
