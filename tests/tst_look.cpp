@@ -349,6 +349,24 @@ private slots:
         QVERIFY(red.red() > red.green());
     }
 
+    // The icon reads its pictures as they are drawn: each size still comes from its own file.
+    void programIconSizesFromTheirOwnFiles_data()
+    {
+        QTest::addColumn<int>("size");
+        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            QTest::newRow(qPrintable(QString::number(size))) << size;
+    }
+    void programIconSizesFromTheirOwnFiles()
+    {
+        QFETCH(int, size);
+        const QIcon icon = FormLayout::programIcon();
+        const QImage drawn = icon.pixmap(QSize(size, size), 1.0).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage file =
+            QImage(QStringLiteral(":/images/quantaro-%1.png").arg(size)).convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(!file.isNull());
+        QCOMPARE(drawn, file);
+    }
+
     void programIconAtDoubleDensity_data()
     {
         QTest::addColumn<int>("size");

@@ -11,6 +11,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <cmath>
 
 ChildForm::ChildForm(QWidget* parent) : QWidget(parent) {}
 
@@ -128,15 +129,35 @@ void ChildForm::showEvent(QShowEvent* event)
 
 namespace {
 
-// The largest point size, from the widget's own down, at which the caption fits.
+constexpr qreal SmallestPoints = 6.0;
+constexpr qreal PointStep = 0.25;
+
+// The largest point size, from the widget's own down in quarter points, at
+// which the caption fits (the first size at or below 6 points when none does).
+// Text widens about in proportion to its size, so the search starts at the
+// proportional size and steps from there: each size measured loads a font of
+// its own, which is most of the cost.
 qreal fittingSize(const QWidget* widget, const QString& caption, int room)
 {
     QString text = caption;
     text.remove(QLatin1Char('&'));
     QFont font = widget->font();
-    while (room > 0 && QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 6.0)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    return font.pointSizeF();
+    const qreal designed = font.pointSizeF();
+    const int width = QFontMetrics(font).horizontalAdvance(text);
+    if (room <= 0 || width <= room || designed <= SmallestPoints)
+        return designed;
+    const auto fitsAt = [&](int steps) {
+        font.setPointSizeF(designed - steps * PointStep);
+        return QFontMetrics(font).horizontalAdvance(text) <= room;
+    };
+    const int last = int(std::ceil((designed - SmallestPoints) / PointStep));
+    int steps = std::clamp(int(std::ceil((designed - designed * room / width) / PointStep)), 1, last);
+    // Up while the next larger size still fits, then down until one fits.
+    while (steps > 1 && fitsAt(steps - 1))
+        --steps;
+    while (steps < last && !fitsAt(steps))
+        ++steps;
+    return designed - steps * PointStep;
 }
 
 // The width a push button's caption may take: inside its frame and margins, beside its picture.

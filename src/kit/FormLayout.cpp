@@ -5,8 +5,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIconEngine>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
+#include <vector>
 
 namespace FormLayout {
 
@@ -40,6 +44,80 @@ qreal defaultPoints()
     const QScreen* screen = QGuiApplication::primaryScreen();
     return font.pixelSize() * 72.0 / (screen ? screen->logicalDotsPerInchY() : 96.0);
 }
+
+struct SizedFile
+{
+    QString path;
+    QSize size;
+    bool read = false;
+};
+
+// An icon of one picture file per size that reads a file only when its size is
+// first drawn. A plain icon decodes every file as it is made, and the program's
+// icon has eight of them while a window frame draws one: reading all of them
+// cost more at start-up than the program's own work.
+class OnDemandIconEngine : public QIconEngine
+{
+public:
+    explicit OnDemandIconEngine(std::vector<SizedFile> files) : m_files(std::move(files)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        iconFor(rect.size() * scale).paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return iconFor(size).actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return iconFor(size).pixmap(size, 1.0, mode, state);
+    }
+    // `size` is in device pixels already; the icon gives the result its pixel ratio.
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal) override
+    {
+        return pixmap(size, mode, state);
+    }
+    // The sizes a plain icon of the same files lists, without reading them.
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off)
+            for (const SizedFile& file : m_files)
+                sizes << file.size;
+        return sizes;
+    }
+    bool isNull() override { return m_files.empty(); }
+    QString key() const override { return QStringLiteral("OnDemandIconEngine"); }
+    QIconEngine* clone() const override { return new OnDemandIconEngine(*this); }
+
+private:
+    // The plain icon holding the files read so far, with the one that fits
+    // `size` among them: the smallest as large as `size`, else the largest.
+    // A plain icon picks by the same rule, so it picks that file.
+    const QIcon& iconFor(const QSize& size)
+    {
+        const auto area = [](const QSize& s) { return qint64(s.width()) * s.height(); };
+        const qint64 wanted = area(size);
+        SizedFile* best = nullptr;
+        for (SizedFile& file : m_files) {
+            const bool fits = area(file.size) >= wanted;
+            const bool bestFits = best && area(best->size) >= wanted;
+            if (!best || (fits && (!bestFits || area(file.size) < area(best->size))) ||
+                (!fits && !bestFits && area(file.size) > area(best->size)))
+                best = &file;
+        }
+        if (best && !best->read) {
+            m_icon.addFile(best->path, best->size);
+            best->read = true;
+        }
+        return m_icon;
+    }
+
+    std::vector<SizedFile> m_files;
+    QIcon m_icon;
+};
 
 } // namespace
 
@@ -238,10 +316,11 @@ void setFace(QWidget* button, const QColor& face)
 
 QIcon programIcon()
 {
-    QIcon icon;
+    std::vector<SizedFile> files;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/images/quantaro-%1.png").arg(size), QSize(size, size));
-    return icon;
+        files.push_back({QStringLiteral(":/images/quantaro-%1.png").arg(size), QSize(size, size)});
+    // The icon owns its engine.
+    return QIcon(new OnDemandIconEngine(std::move(files)));
 }
 
 QIcon buttonIcon(const QString& name)
