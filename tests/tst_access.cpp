@@ -1,9 +1,10 @@
+#include "Gestures.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
+#include "convert/frmUnitConv.h"
 #include "kit/MessageBox.h"
 #include "kit/SortedLists.h"
-#include "convert/frmUnitConv.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -22,6 +23,10 @@
 #include <memory>
 
 namespace {
+
+using TestKit::chooseEntry;
+using TestKit::clickEntry;
+using TestKit::control;
 
 // What the accessibility layer was told while a test ran.
 struct Announcement
@@ -84,23 +89,6 @@ std::unique_ptr<ChildForm> makeForm(const QString& window)
     form->Form_Load();
     form->show();
     return form;
-}
-
-void clickItem(SortedLists::ListView* list, const QString& text)
-{
-    QVERIFY(list);
-    const int row = list->findRow(text);
-    QVERIFY2(row >= 0, qPrintable(text));
-    list->scrollTo(list->modelIndex(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
-}
-
-void choose(QComboBox* combo, const QString& text)
-{
-    const int index = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    QVERIFY2(index >= 0, qPrintable(text));
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
 }
 
 // The help page's text without its markup, blanks run together.
@@ -247,11 +235,11 @@ private slots:
         static_cast<frmUnitConv*>(form.get())->cbProperty_Click();
         auto* output = form->findChild<QLineEdit*>("txtOutput");
         QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "3");
-        clickItem(form->findChild<SortedLists::ListView*>("lstUnitTo"), "Centimetre");
+        QVERIFY(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitTo"), "Centimetre"));
         QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select Unit From"
         announcements().clear();
 
-        clickItem(form->findChild<SortedLists::ListView*>("lstUnitFrm"), "Metre");
+        QVERIFY(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitFrm"), "Metre"));
         QCOMPARE(output->text(), QString("300"));
         const auto saidOfOutput = [output](const QString& text) {
             for (const Announcement& said : announcements())
@@ -308,9 +296,9 @@ private slots:
             const std::unique_ptr<ChildForm> form = makeForm("frmNew");
             QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
             QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select a Property from the list Below"
-            choose(form->findChild<QComboBox*>("cbProperty"), "Length");
+            QVERIFY(chooseEntry(control<QComboBox>(form.get(), "cbProperty"), "Length"));
             QTest::keyClicks(form->findChild<QLineEdit*>("txtValue"), unit);
-            choose(form->findChild<QComboBox*>("cbUnit"), base);
+            QVERIFY2(chooseEntry(control<QComboBox>(form.get(), "cbUnit"), base), qPrintable(base));
             QTest::keyClicks(form->findChild<QLineEdit*>("txtUnitValue"), factor);
             QTest::mouseClick(form->findChild<QPushButton*>("cmdCalc"), Qt::LeftButton);
             const QList<MessageBox::Record> refused = MessageBox::takeRecords();
@@ -318,11 +306,11 @@ private slots:
         }
 
         const std::unique_ptr<ChildForm> form = makeForm("frmUnitConv");
-        choose(form->findChild<QComboBox*>("cbProperty"), "Length");
+        QVERIFY(chooseEntry(control<QComboBox>(form.get(), "cbProperty"), "Length"));
         QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "1");
-        clickItem(form->findChild<SortedLists::ListView*>("lstUnitTo"), target);
+        QVERIFY2(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitTo"), target), qPrintable(target));
         MessageBox::takeRecords(); // "Select Unit From"
-        clickItem(form->findChild<SortedLists::ListView*>("lstUnitFrm"), unit);
+        QVERIFY2(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitFrm"), unit), qPrintable(unit));
         QVERIFY(MessageBox::takeRecords().isEmpty());
         QCOMPARE(form->findChild<QLineEdit*>("txtOutput")->text(), result);
     }

@@ -1,11 +1,12 @@
+#include "Pages.h"
 #include "TestDatabase.h"
 
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/RuntimeError.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,14 +25,6 @@ const QString Prompt = QStringLiteral("Select a Property");
 
 using SortedLists::ListView;
 
-QStringList texts(const ListView* list)
-{
-    QStringList result;
-    for (int row = 0; row < list->count(); ++row)
-        result << list->text(row);
-    return result;
-}
-
 QList<qint32> data(const ListView* list)
 {
     QList<qint32> result;
@@ -46,68 +39,8 @@ QString selectedText(const ListView* list)
     return row < 0 ? QString() : list->text(row);
 }
 
-// The converter, loaded on a fresh catalogue and shown, driven through its widgets.
-class Converter
-{
-public:
-    Converter() : form(new frmUnitConv)
-    {
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("the converter is not shown");
-    }
-    ~Converter() { delete form.get(); }
-
-    template <typename T> T* get(const char* name) const
-    {
-        T* widget = form->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
-    QComboBox* combo() const { return get<QComboBox>("cbProperty"); }
-    QLineEdit* input() const { return get<QLineEdit>("txtInput"); }
-    QLineEdit* output() const { return get<QLineEdit>("txtOutput"); }
-    ListView* from() const { return get<ListView>("lstUnitFrm"); }
-    ListView* to() const { return get<ListView>("lstUnitTo"); }
-
-    // Picks a property as a user does: opens the drop-down and clicks the entry.
-    void pick(const QString& property) const
-    {
-        QComboBox* box = combo();
-        box->showPopup();
-        QAbstractItemView* view = box->view();
-        const QModelIndex index = view->model()->index(box->findText(property), 0);
-        view->scrollTo(index);
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    }
-    void click(ListView* list, const QString& unit) const
-    {
-        const int row = list->findRow(unit);
-        if (row < 0)
-            qFatal("no unit %s", qPrintable(unit));
-        list->scrollTo(list->modelIndex(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
-    }
-    void press(const char* button) const { QTest::mouseClick(get<QPushButton>(button), Qt::LeftButton); }
-    void type(const QString& value) const
-    {
-        input()->clear();
-        QTest::keyClicks(input(), value);
-    }
-    void convert(const QString& value, const QString& fromUnit, const QString& toUnit) const
-    {
-        type(value);
-        click(from(), fromUnit);
-        // With no target unit yet, the source click is answered "Select Unit To".
-        if (to()->selectedRows().isEmpty())
-            MessageBox::takeRecords();
-        click(to(), toUnit);
-    }
-
-    QPointer<frmUnitConv> form;
-};
+using Converter = TestKit::ConverterPage;
+using TestKit::entries;
 
 void addTemperature(TestDatabase& db)
 {
@@ -262,7 +195,7 @@ private slots:
         c.pick("Length");
         QCOMPARE(c.combo()->currentText(), QString("Length"));
         for (ListView* list : {c.from(), c.to()}) {
-            QCOMPARE(texts(list), QStringList({"A", "b", "c"}));
+            QCOMPARE(entries(list), QStringList({"A", "b", "c"}));
             QCOMPARE(data(list), QList<qint32>({1, 2, 3}));
             QVERIFY(list->selectedRows().isEmpty());
         }
@@ -289,8 +222,8 @@ private slots:
                                         "to 'Tools' -> 'New'."));
         QCOMPARE(boxes[0].title, AppTitle);
         QCOMPARE(boxes[0].style, MsgStyle::OkOnly);
-        QCOMPARE(texts(c.from()), texts(c.to()));
-        QVERIFY(!texts(c.from()).contains("Broken"));
+        QCOMPARE(entries(c.from()), entries(c.to()));
+        QVERIFY(!entries(c.from()).contains("Broken"));
     }
 
     // Picking the shown property again lists it afresh in both lists: a unit
@@ -310,7 +243,7 @@ private slots:
         db.addUnit("15", "b", 4, "1015");
         c.pick("Length");
         for (ListView* list : {c.from(), c.to()}) {
-            QCOMPARE(texts(list), QStringList({"A", "B", "b", "Big", "Zero"}));
+            QCOMPARE(entries(list), QStringList({"A", "B", "b", "Big", "Zero"}));
             QCOMPARE(data(list), QList<qint32>({11, 12, 15, 13, 14}));
             QVERIFY(list->selectedRows().isEmpty());
         }
@@ -339,7 +272,7 @@ private slots:
         db.openShared();
         Converter c;
         c.pick("Borrower");
-        QCOMPARE(texts(c.to()), QStringList({"Celsius", "Fahrenheit"}));
+        QCOMPARE(entries(c.to()), QStringList({"Celsius", "Fahrenheit"}));
         c.convert("100", "Celsius", "Fahrenheit");
         QCOMPARE(c.output()->text(), QString("200"));
         QVERIFY(MessageBox::takeRecords().isEmpty());

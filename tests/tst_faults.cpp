@@ -4,16 +4,17 @@
 // one fault, and makes the gesture. The action must either work as usual or
 // end in a clear message, with the catalogue as it was before the gesture.
 
+#include "Pages.h"
 #include "Reliability.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
 #include "convert/frmUnitConv.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
 #include "engine/AddValues.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -35,6 +36,7 @@
 #include <unistd.h>
 
 using namespace Reliability;
+using namespace TestKit;
 
 namespace {
 
@@ -69,37 +71,22 @@ bool isPrompt(const MessageBox::Record& record)
 // The program's windows one action needs, owned by the test.
 struct Windows
 {
-    std::unique_ptr<frmUnitConv> converter;
-    std::unique_ptr<frmNew> newValues;
-    std::unique_ptr<frmOptions> options;
+    std::unique_ptr<ConverterPage> converter;
+    std::unique_ptr<NewValuesPage> newValues;
+    std::unique_ptr<OptionsPage> options;
     // Adds type names this long, so that they need new pages in the file.
     int nameLength = 6;
 
-    template <typename Form> static void show(Form* form)
-    {
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form))
-            qFatal("a window is not shown");
-    }
-    void openConverter()
-    {
-        converter = std::make_unique<frmUnitConv>();
-        show(converter.get());
-    }
+    void openConverter() { converter = std::make_unique<ConverterPage>(); }
     void openNewValues()
     {
-        newValues = std::make_unique<frmNew>();
-        show(newValues.get());
+        newValues = std::make_unique<NewValuesPage>();
+        newValues->open();
     }
-    void openOptions()
-    {
-        options = std::make_unique<frmOptions>();
-        show(options.get());
-    }
-    template <typename T> T* conv(const char* name) const { return control<T>(converter.get(), name); }
-    template <typename T> T* nv(const char* name) const { return control<T>(newValues.get(), name); }
-    template <typename T> T* opt(const char* name) const { return control<T>(options.get(), name); }
+    void openOptions() { options = std::make_unique<OptionsPage>(); }
+    template <typename T> T* conv(const char* name) const { return converter->get<T>(name); }
+    template <typename T> T* nv(const char* name) const { return newValues->get<T>(name); }
+    template <typename T> T* opt(const char* name) const { return options->get<T>(name); }
     static void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     QString name(const QString& stem) const
     {

@@ -4,15 +4,16 @@
 // for the cases no handler traps) or in stored rows that read back exactly as
 // the widget held them; never a crash, a hang, or a row nobody asked for.
 
+#include "Pages.h"
 #include "Reliability.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "engine/NumberText.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
 #include "engine/AddValues.h"
+#include "engine/NumberText.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -27,6 +28,7 @@
 #include <memory>
 
 using namespace Reliability;
+using namespace TestKit;
 
 namespace {
 
@@ -253,65 +255,11 @@ int rowCount(const QString& table)
     return query.value(0).toInt();
 }
 
-struct Converter
+using Converter = TestKit::ConverterPage;
+using Options = TestKit::OptionsPage;
+struct NewValues : TestKit::NewValuesPage
 {
-    Converter() : form(std::make_unique<frmUnitConv>())
-    {
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("the converter is not shown");
-    }
-    QComboBox* combo() const { return control<QComboBox>(form.get(), "cbProperty"); }
-    QLineEdit* input() const { return control<QLineEdit>(form.get(), "txtInput"); }
-    QLineEdit* output() const { return control<QLineEdit>(form.get(), "txtOutput"); }
-    SortedLists::ListView* from() const { return control<SortedLists::ListView>(form.get(), "lstUnitFrm"); }
-    SortedLists::ListView* to() const { return control<SortedLists::ListView>(form.get(), "lstUnitTo"); }
-
-    std::unique_ptr<frmUnitConv> form;
-};
-
-struct NewValues
-{
-    NewValues() : form(std::make_unique<frmNew>())
-    {
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("the New Values window is not shown");
-    }
-    QLineEdit* txtValue() const { return control<QLineEdit>(form.get(), "txtValue"); }
-    QLineEdit* txtUnitValue() const { return control<QLineEdit>(form.get(), "txtUnitValue"); }
-    QComboBox* cbProperty() const { return control<QComboBox>(form.get(), "cbProperty"); }
-    QComboBox* cbUnit() const { return control<QComboBox>(form.get(), "cbUnit"); }
-    void unitMode() const
-    {
-        QTest::mouseClick(control<QRadioButton>(form.get(), "rdBtn_2"), Qt::LeftButton);
-        MessageBox::takeRecords();
-    }
-    void add() const { QTest::mouseClick(control<QPushButton>(form.get(), "cmdCalc"), Qt::LeftButton); }
-
-    std::unique_ptr<frmNew> form;
-};
-
-struct Options
-{
-    Options() : form(std::make_unique<frmOptions>())
-    {
-        form->Form_Load();
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get()))
-            qFatal("the options window is not shown");
-    }
-    QComboBox* cbProperty() const { return control<QComboBox>(form.get(), "cbProperty"); }
-    SortedLists::ListView* lst1() const { return control<SortedLists::ListView>(form.get(), "lst1"); }
-    SortedLists::ListView* lst2() const { return control<SortedLists::ListView>(form.get(), "lst2"); }
-    void click(const char* name) const
-    {
-        QTest::mouseClick(control<QAbstractButton>(form.get(), name), Qt::LeftButton);
-    }
-
-    std::unique_ptr<frmOptions> form;
+    NewValues() { open(); }
 };
 
 } // namespace
@@ -627,13 +575,13 @@ void TestHostile::typedComboText()
                                                                   : QStringLiteral("Base Unit Not Selected")));
     } else {
         Options o;
-        o.click("rbutUnit");
+        o.press("rbutUnit");
         MessageBox::takeRecords();
         typeInto(o.cbProperty()->lineEdit(), text);
         QTest::keyClick(o.cbProperty()->lineEdit(), Qt::Key_Return);
         QCOMPARE(o.lst1()->count() + o.lst2()->count(), 0);
         MessageBox::takeRecords();
-        o.click("cmdHideSel");
+        o.press("cmdHideSel");
         records = MessageBox::takeRecords();
         QCOMPARE(records.size(), 1);
         QCOMPARE(records.first().text, NoUnitText);
@@ -666,12 +614,12 @@ void TestHostile::namesInOptions()
     const QStringList before = catalogue();
     {
         Options o;
-        o.click("rbutUnit");
+        o.press("rbutUnit");
         MessageBox::takeRecords();
         QVERIFY(chooseEntry(o.cbProperty(), name));
         QCOMPARE(entries(o.lst1()), QStringList{name});
         QVERIFY(clickEntry(o.lst1(), name));
-        o.click("cmdHideSel");
+        o.press("cmdHideSel");
         QCOMPARE(entries(o.lst2()), QStringList{name});
         QCOMPARE(column(QStringLiteral("tbUnits"), QStringLiteral("df"), QStringLiteral("UID"), QStringLiteral("5001")),
                  QVariantList{QStringLiteral("1")});
@@ -679,10 +627,10 @@ void TestHostile::namesInOptions()
         QVERIFY(chooseEntry(o.cbProperty(), QStringLiteral("Length")));
         QCOMPARE(entries(o.lst1()).count(name), 1);
 
-        o.click("rbutProperty");
+        o.press("rbutProperty");
         QCOMPARE(entries(o.lst1()).count(name), 1);
         QVERIFY(clickEntry(o.lst1(), name));
-        o.click("cmdHideSel");
+        o.press("cmdHideSel");
         QCOMPARE(entries(o.lst2()), QStringList{name});
         QCOMPARE(column(QStringLiteral("tbProperty"), QStringLiteral("propDF"), QStringLiteral("PropID"),
                         QStringLiteral("5000")),

@@ -1,3 +1,4 @@
+#include "Pages.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
@@ -27,74 +28,8 @@ namespace {
 
 const QDateTime FifthAt140709(QDate(2024, 3, 5), QTime(14, 7, 9));
 
-// The window with its controls found by their object names.
-struct Window
-{
-    Window() : owned(std::make_unique<frmNew>()), form(owned.get()) {}
-    explicit Window(frmNew* loaded) : form(loaded) {}
-
-    std::unique_ptr<frmNew> owned;
-    frmNew* form;
-
-    template <typename T> T* get(const char* name) const
-    {
-        T* widget = form->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
-    }
-    QLineEdit* txtValue() const { return get<QLineEdit>("txtValue"); }
-    QLineEdit* txtUnitValue() const { return get<QLineEdit>("txtUnitValue"); }
-    QComboBox* cbProperty() const { return get<QComboBox>("cbProperty"); }
-    QComboBox* cbUnit() const { return get<QComboBox>("cbUnit"); }
-    QLabel* label(const char* name) const { return get<QLabel>(name); }
-
-    void open()
-    {
-        form->Form_Load();
-        form->show();
-        form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form))
-            qFatal("window did not become active");
-    }
-    void unitMode()
-    {
-        get<QRadioButton>("rdBtn_2")->click();
-        MessageBox::takeRecords();
-    }
-    static void choose(QComboBox* combo, const QString& text)
-    {
-        const int index = combo->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
-        if (index < 0)
-            qFatal("no entry %s", qPrintable(text));
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-    }
-    static QStringList entries(const QComboBox* combo)
-    {
-        QStringList texts;
-        for (int i = 0; i < combo->count(); ++i)
-            texts << combo->itemText(i);
-        return texts;
-    }
-    void add() { get<QPushButton>("cmdCalc")->click(); }
-    // Types a property addition and presses "&Add".
-    void addProperty(const QString& name, const QString& baseUnit)
-    {
-        txtValue()->setText(name);
-        txtUnitValue()->setText(baseUnit);
-        add();
-    }
-    // Types a unit addition (Unit mode) and presses "&Add".
-    void addUnit(const QString& property, const QString& name, const QString& base, const QString& factor)
-    {
-        choose(cbProperty(), property);
-        txtValue()->setText(name);
-        choose(cbUnit(), base);
-        txtUnitValue()->setText(factor);
-        add();
-    }
-};
+using Window = TestKit::NewValuesPage;
+using TestKit::entries;
 
 // A small catalogue: Length with visible and hidden units, a property that
 // borrows Length's list, a hidden property, and one without visible units.
@@ -311,7 +246,7 @@ private slots:
         QCOMPARE(boxes.first().text, QStringLiteral("Select a Property from the list Below"));
         QCOMPARE(boxes.first().style, MsgStyle::Information);
         QCOMPARE(boxes.first().title, BoxTitle);
-        QCOMPARE(Window::entries(w.cbProperty()),
+        QCOMPARE(entries(w.cbProperty()),
                  QStringList({"Distance", "Empty", "Hidden Property", "Length", "temperature"}));
         QCOMPARE(w.cbProperty()->itemData(w.cbProperty()->findText("Hidden Property")).toInt(), 2000);
         QCOMPARE(w.cbProperty()->currentIndex(), -1);
@@ -394,7 +329,7 @@ private slots:
         w.unitMode();
         Window::choose(w.cbProperty(), "Length");
         Window::choose(w.cbProperty(), property);
-        QCOMPARE(Window::entries(w.cbUnit()), units);
+        QCOMPARE(entries(w.cbUnit()), units);
         QCOMPARE(w.cbUnit()->currentText(), editText);
         QCOMPARE(w.cbUnit()->currentIndex(), -1);
         const auto boxes = MessageBox::takeRecords();
@@ -429,7 +364,7 @@ private slots:
         w.get<QRadioButton>("rdBtn_1")->click();
         QVERIFY(!w.cbUnit()->isVisible());
         w.unitMode();
-        QCOMPARE(Window::entries(w.cbUnit()), QStringList({"Centimetre", "Metre", "Nothing"}));
+        QCOMPARE(entries(w.cbUnit()), QStringList({"Centimetre", "Metre", "Nothing"}));
         QCOMPARE(w.cbUnit()->currentText(), QStringLiteral("Select Base Unit"));
     }
 
@@ -706,9 +641,9 @@ private slots:
         QVERIFY(w.get<QRadioButton>("rdBtn_1")->isChecked());
 
         w.unitMode();
-        QVERIFY(Window::entries(w.cbProperty()).contains("  Speed "));
+        QVERIFY(entries(w.cbProperty()).contains("  Speed "));
         Window::choose(w.cbProperty(), "  Speed ");
-        QCOMPARE(Window::entries(w.cbUnit()), QStringList{" m/s"});
+        QCOMPARE(entries(w.cbUnit()), QStringList{" m/s"});
     }
 
     void addUnit_data()
@@ -750,7 +685,7 @@ private slots:
         QCOMPARE(w.cbUnit()->currentText(), QStringLiteral("Select Base Unit"));
         QVERIFY(w.txtValue()->text().isEmpty());
         QVERIFY(w.txtUnitValue()->text().isEmpty());
-        QVERIFY(!Window::entries(w.cbUnit()).contains("Foot"));
+        QVERIFY(!entries(w.cbUnit()).contains("Foot"));
     }
 
     void unitOfBorrowingPropertyJoinsTheLentList()

@@ -1,11 +1,12 @@
+#include "Pages.h"
 #include "TestDatabase.h"
 
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -52,22 +53,7 @@ void fillCatalogue(TestDatabase& db)
 }
 
 using SortedLists::ListView;
-
-QStringList texts(const ListView* list)
-{
-    QStringList result;
-    for (int i = 0; i < list->count(); ++i)
-        result << list->text(i);
-    return result;
-}
-
-QStringList comboTexts(const QComboBox* combo)
-{
-    QStringList result;
-    for (int i = 0; i < combo->count(); ++i)
-        result << combo->itemText(i);
-    return result;
-}
+using TestKit::entries;
 
 QStringList sortedNames(QStringList names)
 {
@@ -85,78 +71,22 @@ int writesSoFar()
     return query.value(0).toInt();
 }
 
-// Types a name into an editable chooser and confirms it, as a user picks an entry.
-void pick(QComboBox* combo, const QString& name)
-{
-    QLineEdit* edit = combo->lineEdit();
-    edit->selectAll();
-    QTest::keyClicks(edit, name);
-    QTest::keyClick(edit, Qt::Key_Return);
-}
-
-// The options window in an MDI area of its own, as the main window hosts it.
-class Host
+// The options window loaded by the main window, as the program loads it.
+class Host : public TestKit::OptionsPage
 {
 public:
-    Host()
+    Host() : OptionsPage(nullptr)
     {
-        area.resize(900, 600);
+        main.show();
         open();
-        area.show();
     }
-
     frmOptions* open()
     {
-        form = new frmOptions;
-        load(form);
+        form = main.showChild<frmOptions>();
         return form;
     }
 
-    // Loads another window beside the options window, as the main window does.
-    void load(ChildForm* window)
-    {
-        QMdiSubWindow* frame = area.addSubWindow(window);
-        frame->setAttribute(Qt::WA_DeleteOnClose);
-        window->Form_Load();
-        window->show();
-    }
-
-    template <typename T> T* child(const char* name) const { return form->findChild<T*>(QLatin1String(name)); }
-    ListView* lst1() const { return child<ListView>("lst1"); }
-    ListView* lst2() const { return child<ListView>("lst2"); }
-    QComboBox* cbProperty() const { return child<QComboBox>("cbProperty"); }
-    QRadioButton* rbutUnit() const { return child<QRadioButton>("rbutUnit"); }
-    QRadioButton* rbutProperty() const { return child<QRadioButton>("rbutProperty"); }
-
-    void click(const char* buttonName) const { QTest::mouseClick(child<QAbstractButton>(buttonName), Qt::LeftButton); }
-
-    void clickEntry(ListView* list, const QString& text) const
-    {
-        QCOMPARE(texts(list).count(text), 1);
-        const int row = list->findRow(text);
-        list->scrollTo(list->modelIndex(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->rowRect(row).center());
-    }
-
-    void selectEntries(const QStringList& visible, const QStringList& hidden) const
-    {
-        for (const QString& name : visible)
-            clickEntry(lst1(), name);
-        for (const QString& name : hidden)
-            clickEntry(lst2(), name);
-    }
-
-    void pickProperty(const QString& name) const { pick(cbProperty(), name); }
-
-    void chooseUnitKind(const QString& property) const
-    {
-        QTest::mouseClick(rbutUnit(), Qt::LeftButton);
-        pickProperty(property);
-        MessageBox::takeRecords();
-    }
-
-    QMdiArea area;
-    QPointer<frmOptions> form;
+    MDIMain main;
 };
 
 } // namespace
@@ -379,8 +309,8 @@ void TestOptions::typeAheadKeepsSelection()
     for (const int row : list->selectedRows())
         kept << list->text(row);
     QCOMPARE(kept, selected);
-    host.click("cmdHideSel");
-    QCOMPARE(texts(host.lst2()), selected);
+    host.press("cmdHideSel");
+    QCOMPARE(entries(host.lst2()), selected);
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
@@ -399,7 +329,7 @@ void TestOptions::unitKindPromptsEveryTime()
         QCOMPARE(boxes.first().title, QStringLiteral("Quantaro - Veltrin Tech"));
         QCOMPARE(host.form->itemKind(), frmOptions::Kind::Unit);
         QVERIFY(host.cbProperty()->isVisible());
-        QCOMPARE(comboTexts(host.cbProperty()), sortedNames({"area", "Distance", "Length", "Mass"}));
+        QCOMPARE(entries(host.cbProperty()), sortedNames({"area", "Distance", "Length", "Mass"}));
         QCOMPARE(host.cbProperty()->currentIndex(), -1);
         QCOMPARE(host.cbProperty()->currentText(), QStringLiteral("Select a Property"));
         QCOMPARE(host.lst1()->count(), 0);
@@ -425,8 +355,8 @@ void TestOptions::propertyKindSplitsByFlag()
     QCOMPARE(host.form->itemKind(), frmOptions::Kind::Property);
     QVERIFY(!host.cbProperty()->isVisible());
     QCOMPARE(host.cbProperty()->count(), 0);
-    QCOMPARE(texts(host.lst1()), sortedNames({"area", "Distance", "Length", "Mass"}));
-    QCOMPARE(texts(host.lst2()), sortedNames({"power", "Speed"}));
+    QCOMPARE(entries(host.lst1()), sortedNames({"area", "Distance", "Length", "Mass"}));
+    QCOMPARE(entries(host.lst2()), sortedNames({"power", "Speed"}));
     for (ListView* list : {host.lst1(), host.lst2()})
         for (int i = 0; i < list->count(); ++i)
             QCOMPARE(db.scalar("select propname from tbProperty where PropID = ?", {QString::number(list->itemData(i))})
@@ -460,8 +390,8 @@ void TestOptions::pickingListsUnits()
     MessageBox::takeRecords();
     host.pickProperty(property);
     QCOMPARE(host.cbProperty()->currentText(), property);
-    QCOMPARE(texts(host.lst1()), visible);
-    QCOMPARE(texts(host.lst2()), hidden);
+    QCOMPARE(entries(host.lst1()), visible);
+    QCOMPARE(entries(host.lst2()), hidden);
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
@@ -503,11 +433,11 @@ void TestOptions::unreadableRowKeepsEarlierEntries()
     const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
     QCOMPARE(boxes.size(), 1);
     QVERIFY2(boxes.first().text.startsWith(message), qPrintable(boxes.first().text));
-    QCOMPARE(texts(host.lst1()), QStringList({"Beta", "beta", "Zeta"}));
+    QCOMPARE(entries(host.lst1()), QStringList({"Beta", "beta", "Zeta"}));
     // Equal names keep the order they came in.
     QCOMPARE(host.lst1()->itemData(0), 3);
     QCOMPARE(host.lst1()->itemData(1), 4);
-    QCOMPARE(texts(host.lst2()), QStringList{"alpha"});
+    QCOMPARE(entries(host.lst2()), QStringList{"alpha"});
 }
 
 void TestOptions::refreshWithoutPickedProperty_data()
@@ -533,7 +463,7 @@ void TestOptions::refreshWithoutPickedProperty()
         QTest::keyClicks(host.cbProperty()->lineEdit(), typed);
     }
     const int before = writesSoFar();
-    host.click("cmdHideSel");
+    host.press("cmdHideSel");
     const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().text, NoUnitText);
@@ -587,12 +517,12 @@ void TestOptions::moveProperties()
     db.openShared();
     Host host;
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
-    const QStringList visibleBefore = texts(host.lst1());
-    const QStringList hiddenBefore = texts(host.lst2());
+    const QStringList visibleBefore = entries(host.lst1());
+    const QStringList hiddenBefore = entries(host.lst2());
     host.selectEntries(selectVisible, selectHidden);
     const int before = writesSoFar();
 
-    host.click(button.toLatin1().constData());
+    host.press(button.toLatin1().constData());
 
     // One update for each entry that changed sides.
     int changed = 0;
@@ -608,11 +538,11 @@ void TestOptions::moveProperties()
     QCOMPARE(stored, hiddenAfter);
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '15'").toString(), QStringLiteral("2"));
 
-    QCOMPARE(texts(host.lst2()), hiddenAfter);
+    QCOMPARE(entries(host.lst2()), hiddenAfter);
     QStringList visibleAfter = visibleBefore + hiddenBefore;
     for (const QString& name : hiddenAfter)
         visibleAfter.removeAll(name);
-    QCOMPARE(texts(host.lst1()), sortedNames(visibleAfter));
+    QCOMPARE(entries(host.lst1()), sortedNames(visibleAfter));
     QVERIFY(host.lst1()->selectedRows().isEmpty());
     QVERIFY(host.lst2()->selectedRows().isEmpty());
     QVERIFY(MessageBox::takeRecords().isEmpty());
@@ -652,7 +582,7 @@ void TestOptions::moveUnits()
     host.chooseUnitKind(QStringLiteral("Length"));
     host.selectEntries(selectVisible, selectHidden);
 
-    host.click(button.toLatin1().constData());
+    host.press(button.toLatin1().constData());
 
     QStringList stored;
     for (const QStringList& row : db.rows("select uname from tbUnits where df = '1' order by uname collate nocase"))
@@ -661,7 +591,7 @@ void TestOptions::moveUnits()
     QCOMPARE(db.scalar("select df from tbUnits where UID = '5'").toString(), QStringLiteral("x"));
     // The refill lists the picked property's units again, without the kind's prompt.
     QCOMPARE(host.cbProperty()->currentText(), QStringLiteral("Length"));
-    QCOMPARE(texts(host.lst2()), hiddenAfter);
+    QCOMPARE(entries(host.lst2()), hiddenAfter);
     QCOMPARE(host.lst1()->count() + host.lst2()->count(), 4);
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
@@ -677,9 +607,9 @@ void TestOptions::selectionAcrossRefill()
     Host host;
     host.chooseUnitKind(QStringLiteral("Length"));
     host.selectEntries({QStringLiteral("metre"), QStringLiteral("Foot")}, {QStringLiteral("inch")});
-    host.click("cmdHideSel");
-    QCOMPARE(texts(host.lst1()), QStringList{QStringLiteral("inch")});
-    QCOMPARE(texts(host.lst2()),
+    host.press("cmdHideSel");
+    QCOMPARE(entries(host.lst1()), QStringList{QStringLiteral("inch")});
+    QCOMPARE(entries(host.lst2()),
              (QStringList{QStringLiteral("Foot"), QStringLiteral("metre"), QStringLiteral("Yard")}));
     for (const ListView* list : {host.lst1(), host.lst2()}) {
         QVERIFY(list->selectedRows().isEmpty());
@@ -691,11 +621,11 @@ void TestOptions::selectionAcrossRefill()
 
     host.selectEntries({}, {QStringLiteral("metre"), QStringLiteral("Yard")});
     QCOMPARE(host.lst2()->selectedRows(), (QList<int>{1, 2}));
-    host.click("cmdShowSel");
+    host.press("cmdShowSel");
     QCOMPARE(db.scalar("select df from tbUnits where UID = '1'").toString(), QStringLiteral("0"));
     QCOMPARE(db.scalar("select df from tbUnits where UID = '4'").toString(), QStringLiteral("0"));
     QCOMPARE(db.scalar("select df from tbUnits where UID = '2'").toString(), QStringLiteral("1"));
-    QCOMPARE(texts(host.lst1()),
+    QCOMPARE(entries(host.lst1()),
              (QStringList{QStringLiteral("inch"), QStringLiteral("metre"), QStringLiteral("Yard")}));
     QVERIFY(host.lst1()->selectedRows().isEmpty());
     QVERIFY(MessageBox::takeRecords().isEmpty());
@@ -732,12 +662,12 @@ void TestOptions::wholeListButtonsOnEmptySource()
     host.clickEntry(filled, QStringLiteral("Beta"));
     const int before = writesSoFar();
 
-    host.click(button.toLatin1().constData());
+    host.press(button.toLatin1().constData());
 
     QCOMPARE(writesSoFar() - before, 1);
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '2'").toString(), otherFlag);
     QCOMPARE(db.scalar("select count(*) from tbProperty where propDF = ?", {startFlag}).toInt(), 2);
-    QCOMPARE(texts(filled), QStringList({"Alpha", "Gamma"}));
+    QCOMPARE(entries(filled), QStringList({"Alpha", "Gamma"}));
 }
 
 void TestOptions::hidingPropertyKeepsUnitFlags()
@@ -749,13 +679,13 @@ void TestOptions::hidingPropertyKeepsUnitFlags()
     Host host;
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
     host.selectEntries({"Length"}, {});
-    host.click("cmdHideSel");
+    host.press("cmdHideSel");
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '1012'").toString(), QStringLiteral("1"));
     QCOMPARE(db.rows("select * from tbUnits order by UID"), unitsBefore);
     // The hidden property is no longer offered for managing its units.
     QTest::mouseClick(host.rbutUnit(), Qt::LeftButton);
-    QVERIFY(!comboTexts(host.cbProperty()).contains(QStringLiteral("Length")));
-    QVERIFY(comboTexts(host.cbProperty()).contains(QStringLiteral("Distance")));
+    QVERIFY(!entries(host.cbProperty()).contains(QStringLiteral("Length")));
+    QVERIFY(entries(host.cbProperty()).contains(QStringLiteral("Distance")));
 }
 
 void TestOptions::borrowedUnitHiddenForEveryBorrower()
@@ -767,13 +697,13 @@ void TestOptions::borrowedUnitHiddenForEveryBorrower()
     Host host;
     host.chooseUnitKind(QStringLiteral("Distance"));
     host.selectEntries({"Foot"}, {});
-    host.click("cmdHideSel");
+    host.press("cmdHideSel");
     QCOMPARE(db.scalar("select df from tbUnits where UID = '2'").toString(), QStringLiteral("1"));
-    QVERIFY(texts(host.lst2()).contains(QStringLiteral("Foot")));
+    QVERIFY(entries(host.lst2()).contains(QStringLiteral("Foot")));
 
     host.pickProperty(QStringLiteral("Length"));
-    QCOMPARE(texts(host.lst1()), QStringList{"metre"});
-    QCOMPARE(texts(host.lst2()), QStringList({"Foot", "inch", "Yard"}));
+    QCOMPARE(entries(host.lst1()), QStringList{"metre"});
+    QCOMPARE(entries(host.lst2()), QStringList({"Foot", "inch", "Yard"}));
 }
 
 void TestOptions::oddFlagListedNowhere_data()
@@ -807,10 +737,10 @@ void TestOptions::oddFlagListedNowhere()
     QVERIFY(host.lst1()->count() > 0);
     QVERIFY(host.lst1()->findRow(QStringLiteral("Strange")) < 0);
     QVERIFY(host.lst2()->findRow(QStringLiteral("Strange")) < 0);
-    QCOMPARE(comboTexts(host.cbProperty()).contains(QStringLiteral("Strange")), false);
+    QCOMPARE(entries(host.cbProperty()).contains(QStringLiteral("Strange")), false);
 
-    host.click("cmdHideAll");
-    host.click("cmdShowAll");
+    host.press("cmdHideAll");
+    host.press("cmdShowAll");
     const QString table = unitKind ? QStringLiteral("tbUnits where UID") : QStringLiteral("tbProperty where PropID");
     const QString column = unitKind ? QStringLiteral("df") : QStringLiteral("propDF");
     const QList<QStringList> row = db.rows(QStringLiteral("select %1 from %2 = '77'").arg(column, table));
@@ -828,28 +758,29 @@ void TestOptions::flagsReadBackAfterReopen()
     Host host;
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
     host.selectEntries({"area"}, {"power"});
-    host.click("cmdHideSel");
-    const QStringList visible = texts(host.lst1());
-    const QStringList hidden = texts(host.lst2());
+    host.press("cmdHideSel");
+    const QStringList visible = entries(host.lst1());
+    const QStringList hidden = entries(host.lst2());
 
-    host.click("cmdCancel");
+    host.press("cmdCancel");
     QVERIFY(host.form->isHidden());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(host.form.isNull());
-    QVERIFY(host.area.subWindowList().isEmpty());
+    // The converter the main window opens at start-up stays; the options frame is gone.
+    QVERIFY(!host.main.findChild<QMdiSubWindow*>(QStringLiteral("frmOptionsFrame")));
 
     host.open();
     QVERIFY(!host.rbutUnit()->isChecked());
     QVERIFY(!host.rbutProperty()->isChecked());
     // A move before any kind is chosen writes nothing and only empties the lists.
     const int before = writesSoFar();
-    host.click("cmdHideAll");
+    host.press("cmdHideAll");
     QCOMPARE(writesSoFar(), before);
     QVERIFY(MessageBox::takeRecords().isEmpty());
 
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
-    QCOMPARE(texts(host.lst1()), visible);
-    QCOMPARE(texts(host.lst2()), hidden);
+    QCOMPARE(entries(host.lst1()), visible);
+    QCOMPARE(entries(host.lst2()), hidden);
     QVERIFY(hidden.contains(QStringLiteral("area")));
     QVERIFY(visible.contains(QStringLiteral("power")));
 }
@@ -887,11 +818,11 @@ void TestOptions::readOnlyDatabase()
         host.chooseUnitKind(QStringLiteral("Length"));
     else
         QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
-    const QStringList visible = texts(host.lst1());
-    const QStringList hidden = texts(host.lst2());
+    const QStringList visible = entries(host.lst1());
+    const QStringList hidden = entries(host.lst2());
     host.selectEntries(selectVisible, selectHidden);
 
-    host.click("cmdHideSel");
+    host.press("cmdHideSel");
 
     const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
     QCOMPARE(boxes.size(), 1);
@@ -902,8 +833,8 @@ void TestOptions::readOnlyDatabase()
              qPrintable(boxes.first().text));
     QCOMPARE(db.rows("select * from tbProperty order by PropID"), propertiesBefore);
     QCOMPARE(db.rows("select * from tbUnits order by UID"), unitsBefore);
-    QCOMPARE(texts(host.lst1()), visible);
-    QCOMPARE(texts(host.lst2()), hidden);
+    QCOMPARE(entries(host.lst1()), visible);
+    QCOMPARE(entries(host.lst2()), hidden);
     QVERIFY(host.lst1()->selectedRows().isEmpty());
     QVERIFY(QFile::setPermissions(db.path(), QFile::ReadOwner | QFile::WriteOwner));
 }
@@ -919,7 +850,7 @@ void TestOptions::rowDeletedDuringMove()
     // Another program removes a listed row while the window shows it.
     db.exec("delete from tbProperty where PropID = '1012'");
 
-    host.click("cmdShowSel");
+    host.press("cmdShowSel");
 
     const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
     QCOMPARE(boxes.size(), 1);
@@ -930,8 +861,8 @@ void TestOptions::rowDeletedDuringMove()
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '11'").toString(), QStringLiteral("1"));
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '12'").toString(), QStringLiteral("1"));
     QCOMPARE(db.scalar("select propDF from tbProperty where PropID = '14'").toString(), QStringLiteral("0"));
-    QCOMPARE(texts(host.lst1()), sortedNames({"Distance", "Speed"}));
-    QCOMPARE(texts(host.lst2()), sortedNames({"area", "Mass", "power"}));
+    QCOMPARE(entries(host.lst1()), sortedNames({"Distance", "Speed"}));
+    QCOMPARE(entries(host.lst2()), sortedNames({"area", "Mass", "power"}));
 }
 
 void TestOptions::activateMovesToCorner()
@@ -970,10 +901,10 @@ void hideAndShowSome(const Host& host)
 {
     QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
     host.selectEntries({"Mass"}, {"power"});
-    host.click("cmdHideSel");
+    host.press("cmdHideSel");
     host.chooseUnitKind(QStringLiteral("Length"));
     host.selectEntries({"Foot"}, {"inch"});
-    host.click("cmdShowSel");
+    host.press("cmdShowSel");
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
@@ -983,31 +914,29 @@ void TestOptions::converterHonoursFlags()
     fillCatalogue(db);
     db.openShared();
     Host host;
-    QPointer<frmUnitConv> converter = new frmUnitConv;
-    host.load(converter);
+    QPointer<frmUnitConv> converter = host.main.showChild<frmUnitConv>();
     auto* properties = converter->findChild<QComboBox*>("cbProperty");
-    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+    QVERIFY(entries(properties).contains(QStringLiteral("Mass")));
 
     hideAndShowSome(host);
     if (QTest::currentTestFailed())
         return;
 
     // An open converter keeps its property list, and meets unit changes at its next pick.
-    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+    QVERIFY(entries(properties).contains(QStringLiteral("Mass")));
     for (const QString& property : {QStringLiteral("Length"), QStringLiteral("Distance")}) {
-        pick(properties, property);
-        QCOMPARE(texts(converter->findChild<ListView*>("lstUnitFrm")), QStringList({"inch", "metre"}));
-        QCOMPARE(texts(converter->findChild<ListView*>("lstUnitTo")), QStringList({"inch", "metre"}));
+        Host::choose(properties, property);
+        QCOMPARE(entries(converter->findChild<ListView*>("lstUnitFrm")), QStringList({"inch", "metre"}));
+        QCOMPARE(entries(converter->findChild<ListView*>("lstUnitTo")), QStringList({"inch", "metre"}));
     }
 
     // Loaded again, it lists the visible properties only.
     converter->unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(converter.isNull());
-    converter = new frmUnitConv;
-    host.load(converter);
+    converter = host.main.showChild<frmUnitConv>();
     properties = converter->findChild<QComboBox*>("cbProperty");
-    QCOMPARE(comboTexts(properties), sortedNames({"area", "Distance", "Length", "power"}));
+    QCOMPARE(entries(properties), sortedNames({"area", "Distance", "Length", "power"}));
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }
 
@@ -1021,16 +950,15 @@ void TestOptions::newValuesBaseUnitsHonourFlags()
     if (QTest::currentTestFailed())
         return;
 
-    auto* newValues = new frmNew;
-    host.load(newValues);
+    auto* newValues = host.main.showChild<frmNew>();
     QTest::mouseClick(newValues->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
     MessageBox::takeRecords();
     auto* properties = newValues->findChild<QComboBox*>("cbProperty");
     // The property list of the New Values window ignores the flags.
-    QVERIFY(comboTexts(properties).contains(QStringLiteral("Mass")));
+    QVERIFY(entries(properties).contains(QStringLiteral("Mass")));
     for (const QString& property : {QStringLiteral("Length"), QStringLiteral("Distance")}) {
-        pick(properties, property);
-        QCOMPARE(comboTexts(newValues->findChild<QComboBox*>("cbUnit")), QStringList({"inch", "metre"}));
+        Host::choose(properties, property);
+        QCOMPARE(entries(newValues->findChild<QComboBox*>("cbUnit")), QStringList({"inch", "metre"}));
     }
     QVERIFY(MessageBox::takeRecords().isEmpty());
 }

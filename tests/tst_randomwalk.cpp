@@ -1,12 +1,13 @@
+#include "Gestures.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 #include "app/frmAbout.h"
-#include "engine/ConversionEngine.h"
 #include "convert/frmUnitConv.h"
 #include "data/modMain.h"
+#include "engine/ConversionEngine.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -107,13 +108,7 @@ int pickedIndex(const QComboBox* combo)
     return index >= 0 && combo->itemText(index) == combo->currentText() ? index : -1;
 }
 
-template <typename T> T* control(QWidget* form, const char* name)
-{
-    T* widget = form->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        throw std::runtime_error(std::string("no control ") + name);
-    return widget;
-}
+using TestKit::control;
 
 // The run-time error the converter may report for input the walk types on
 // purpose: a property combo typed over after a pick (381). Any other failure

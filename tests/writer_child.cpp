@@ -11,11 +11,13 @@
 //
 // Usage: writer_child <catalogue> <seed> <tag> [<journal mode> <synchronous>]
 
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
+#include "Gestures.h"
+
 #include "data/RuntimeError.h"
 #include "data/Variant.h"
 #include "data/modMain.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 
@@ -48,13 +50,7 @@ void say(const QString& line)
     std::exit(3);
 }
 
-template <typename T> T* control(QWidget* form, const char* name)
-{
-    T* widget = form->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        fault(QStringLiteral("no control %1").arg(QLatin1String(name)));
-    return widget;
-}
+using TestKit::control;
 
 void pick(QComboBox* combo, int index)
 {
