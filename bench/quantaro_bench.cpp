@@ -7,11 +7,11 @@
 // The windows run in a process of their own, started for them, so that a first
 // pick meets a process in the state the program's own would be in.
 #include "app/Application.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 #include "convert/frmUnitConv.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
+#include "kit/MessageBox.h"
+#include "kit/SortedLists.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 

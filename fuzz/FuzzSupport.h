@@ -8,14 +8,14 @@
 #include <cstdlib>
 
 // A finding: print what broke and stop, so libFuzzer keeps the input.
-#define FUZZ_CHECK(condition, ...)                                                                                    \
-    do {                                                                                                              \
-        if (!(condition)) {                                                                                           \
-            std::fprintf(stderr, "check failed: %s: ", #condition);                                                   \
-            std::fprintf(stderr, __VA_ARGS__);                                                                        \
-            std::fprintf(stderr, "\n");                                                                               \
-            std::abort();                                                                                             \
-        }                                                                                                             \
+#define FUZZ_CHECK(condition, ...)                                                                                     \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "check failed: %s: ", #condition);                                                    \
+            std::fprintf(stderr, __VA_ARGS__);                                                                         \
+            std::fprintf(stderr, "\n");                                                                                \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)
 
 // Qt's SQL drivers are plugins, found through the application object.

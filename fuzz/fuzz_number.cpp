@@ -3,8 +3,8 @@
 // refuses, the parser refuses as a type mismatch.
 #include "FuzzSupport.h"
 
-#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
+#include "engine/NumberText.h"
 
 #include <QLocale>
 

@@ -3,8 +3,8 @@
 // factor rule's text also within half a millionth, its 6-place rounding).
 #include "FuzzSupport.h"
 
-#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
+#include "engine/NumberText.h"
 
 #include <QLocale>
 

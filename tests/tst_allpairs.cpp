@@ -5,10 +5,10 @@
 // here with integers of any size, apart from the program's floating point.
 #include "TestDatabase.h"
 
-#include "engine/ConversionEngine.h"
-#include "engine/NumberText.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
+#include "engine/ConversionEngine.h"
+#include "engine/NumberText.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>

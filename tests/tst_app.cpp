@@ -1,9 +1,9 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
 #include "app/frmAbout.h"
 #include "convert/frmUnitConv.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 

@@ -1,8 +1,8 @@
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
-#include "kit/MessageBox.h"
 #include "convert/frmUnitConv.h"
+#include "kit/MessageBox.h"
 #include "newvalues/frmNew.h"
 #include "options/frmOptions.h"
 

@@ -1,9 +1,9 @@
 #include "Application.h"
 
-#include "kit/FormLayout.h"
-#include "kit/MessageBox.h"
 #include "data/RuntimeError.h"
 #include "data/modMain.h"
+#include "kit/FormLayout.h"
+#include "kit/MessageBox.h"
 
 #include <QLibraryInfo>
 

@@ -1,9 +1,9 @@
 #include "HelpViewer.h"
 
 #include "ChmFile.h"
-#include "kit/FormLayout.h"
 #include "HelpContents.h"
 #include "HelpPage.h"
+#include "kit/FormLayout.h"
 
 #include <QAction>
 #include <QHeaderView>
