@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSqlError>
 
+#include <iterator>
+
 namespace PlainErrors {
 
 namespace {
@@ -23,48 +25,41 @@ enum SqliteCode {
     NotADb = 26,
 };
 
+// What went wrong with the catalogue "%1" in the folder "%2", and what the user can do about it,
+// by fault in the order of the enumeration.
+struct Wording
+{
+    const char* problem;
+    const char* remedy;
+};
+
+constexpr char Restore[] = "(from your backup, or by installing Quantaro again)";
+
 QString startupProblem(StartupFault fault, const QString& name, const QString& folder)
 {
-    switch (fault) {
-    case StartupFault::Missing:
-        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\", is missing from the folder "
-                              "\"%2\".\n\nQuantaro keeps every property and unit in that file, beside the program. "
-                              "Put the file back there (from your backup, or by installing Quantaro again), then "
-                              "start Quantaro again.")
-            .arg(name, folder);
-    case StartupFault::NotAFile:
-        return QStringLiteral("Quantaro cannot start: in the folder \"%2\", \"%1\" is a folder or device, not its "
-                              "catalogue file.\n\nRename or remove it, put the catalogue file \"%1\" there (from "
-                              "your backup, or by installing Quantaro again), then start Quantaro again.")
-            .arg(name, folder);
-    case StartupFault::NoPermission:
-        return QStringLiteral("Quantaro cannot start: you have no permission to read its catalogue, the file \"%1\" "
-                              "in the folder \"%2\".\n\nAsk the owner of the file or your administrator to let you "
-                              "read and write it, then start Quantaro again.")
-            .arg(name, folder);
-    case StartupFault::NotACatalogue:
-        return QStringLiteral("Quantaro cannot start: the file \"%1\" in the folder \"%2\" is not a Quantaro "
-                              "catalogue.\n\nAnother file has taken the catalogue's name. Put the real catalogue "
-                              "back (from your backup, or by installing Quantaro again), then start Quantaro again.")
-            .arg(name, folder);
-    case StartupFault::Damaged:
-        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", is "
-                              "damaged and cannot be read.\n\nRestore the file from your backup, then start Quantaro "
-                              "again. Installing Quantaro again gives a fresh catalogue, without the properties and "
-                              "units you added.")
-            .arg(name, folder);
-    case StartupFault::InUse:
-        return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", is locked "
-                              "by another program.\n\nClose the other program, or wait until it is done, then start "
-                              "Quantaro again.")
-            .arg(name, folder);
-    case StartupFault::Unusable:
-        break;
-    }
-    return QStringLiteral("Quantaro cannot start: its catalogue, the file \"%1\" in the folder \"%2\", could not be "
-                          "opened.\n\nCheck that the folder and the file may be read and written, then start "
-                          "Quantaro again.")
-        .arg(name, folder);
+    static const Wording wordings[] = {
+        {"its catalogue, the file \"%1\", is missing from the folder \"%2\".",
+         "Quantaro keeps every property and unit in that file, beside the program. Put the file back there %3, "
+         "then start Quantaro again."},
+        {"in the folder \"%2\", \"%1\" is a folder or device, not its catalogue file.",
+         "Rename or remove it, put the catalogue file \"%1\" there %3, then start Quantaro again."},
+        {"you have no permission to read its catalogue, the file \"%1\" in the folder \"%2\".",
+         "Ask the owner of the file or your administrator to let you read and write it, then start Quantaro again."},
+        {"the file \"%1\" in the folder \"%2\" is not a Quantaro catalogue.",
+         "Another file has taken the catalogue's name. Put the real catalogue back %3, then start Quantaro again."},
+        {"its catalogue, the file \"%1\" in the folder \"%2\", is damaged and cannot be read.",
+         "Restore the file from your backup, then start Quantaro again. Installing Quantaro again gives a fresh "
+         "catalogue, without the properties and units you added."},
+        {"its catalogue, the file \"%1\" in the folder \"%2\", is locked by another program.",
+         "Close the other program, or wait until it is done, then start Quantaro again."},
+        {"its catalogue, the file \"%1\" in the folder \"%2\", could not be opened.",
+         "Check that the folder and the file may be read and written, then start Quantaro again."},
+    };
+    static_assert(std::size(wordings) == static_cast<std::size_t>(StartupFault::Unusable) + 1);
+    const Wording& wording = wordings[static_cast<int>(fault)];
+    QString text = QStringLiteral("Quantaro cannot start: ") + QLatin1String(wording.problem) + QStringLiteral("\n\n") +
+                   QLatin1String(wording.remedy);
+    return text.replace(QLatin1String("%3"), QLatin1String(Restore)).arg(name, folder);
 }
 
 QString quotedValue(const QVariant& value)
