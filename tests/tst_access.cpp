@@ -1,21 +1,8 @@
-#include "Gestures.h"
-#include "TestDatabase.h"
-
-#include "app/MDIMain.h"
-#include "convert/frmUnitConv.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
-#include "newvalues/frmNew.h"
-#include "options/frmOptions.h"
+#include "ShellPage.h"
 
 #include <QAccessible>
-#include <QApplication>
-#include <QComboBox>
 #include <QFile>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -27,6 +14,9 @@ namespace {
 using TestKit::chooseEntry;
 using TestKit::clickEntry;
 using TestKit::control;
+using TestKit::ConverterPage;
+using TestKit::NewValuesPage;
+using TestKit::openWindow;
 
 // What the accessibility layer was told while a test ran.
 struct Announcement
@@ -75,20 +65,6 @@ QAccessible::Role accessibleRole(QWidget* widget)
 {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
     return iface ? iface->role() : QAccessible::NoRole;
-}
-
-std::unique_ptr<ChildForm> makeForm(const QString& window)
-{
-    std::unique_ptr<ChildForm> form;
-    if (window == "frmUnitConv")
-        form = std::make_unique<frmUnitConv>();
-    else if (window == "frmNew")
-        form = std::make_unique<frmNew>();
-    else
-        form = std::make_unique<frmOptions>();
-    form->Form_Load();
-    form->show();
-    return form;
 }
 
 // The help page's text without its markup, blanks run together.
@@ -178,7 +154,7 @@ private slots:
         QFETCH(int, role);
         QFETCH(QString, name);
 
-        const std::unique_ptr<ChildForm> form = makeForm(window);
+        const std::unique_ptr<ChildForm> form = openWindow(window);
         auto* widget = form->findChild<QWidget*>(control);
         QVERIFY(widget);
         QCOMPARE(int(accessibleRole(widget)), role);
@@ -197,7 +173,7 @@ private slots:
     void everyControlHasAName()
     {
         QFETCH(QString, window);
-        const std::unique_ptr<ChildForm> form = makeForm(window);
+        const std::unique_ptr<ChildForm> form = openWindow(window);
         int reachable = 0;
         for (QWidget* widget : form->findChildren<QWidget*>()) {
             if (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(form.get()) || widget->focusProxy() ||
@@ -212,34 +188,32 @@ private slots:
     // The boxes of the New Values window are announced by their row's caption in either mode.
     void newValuesNamesFollowTheMode()
     {
-        const std::unique_ptr<ChildForm> form = makeForm("frmNew");
-        auto* unitMode = form->findChild<QRadioButton*>("rdBtn_2");
-        QTest::mouseClick(unitMode, Qt::LeftButton);
+        const std::unique_ptr<ChildForm> form = openWindow("frmNew");
+        const auto name = [&form](const char* box) { return accessibleName(control<QWidget>(form.get(), box)); };
+        QTest::mouseClick(control<QRadioButton>(form.get(), "rdBtn_2"), Qt::LeftButton);
         QCOMPARE(MessageBox::takeRecords().size(), 1);
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtValue")), QString("Unit Name"));
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtUnitValue")), QString("Factor"));
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("cbUnit")), QString("Base Unit"));
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("cbProperty")), QString("Property"));
+        QCOMPARE(name("txtValue"), QString("Unit Name"));
+        QCOMPARE(name("txtUnitValue"), QString("Factor"));
+        QCOMPARE(name("cbUnit"), QString("Base Unit"));
+        QCOMPARE(name("cbProperty"), QString("Property"));
 
-        QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_1"), Qt::LeftButton);
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtValue")), QString("Property Name"));
-        QCOMPARE(accessibleName(form->findChild<QWidget*>("txtUnitValue")), QString("Base Unit"));
+        QTest::mouseClick(control<QRadioButton>(form.get(), "rdBtn_1"), Qt::LeftButton);
+        QCOMPARE(name("txtValue"), QString("Property Name"));
+        QCOMPARE(name("txtUnitValue"), QString("Base Unit"));
     }
 
     // A screen reader learns of each result the moment a conversion writes it.
     void outputChangeIsAnnounced()
     {
-        const std::unique_ptr<ChildForm> form = makeForm("frmUnitConv");
-        auto* combo = form->findChild<QComboBox*>("cbProperty");
-        combo->setCurrentIndex(combo->findText("Length"));
-        static_cast<frmUnitConv*>(form.get())->cbProperty_Click();
-        auto* output = form->findChild<QLineEdit*>("txtOutput");
-        QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "3");
-        QVERIFY(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitTo"), "Centimetre"));
+        const ConverterPage converter;
+        QVERIFY(chooseEntry(converter.combo(), "Length"));
+        QLineEdit* output = converter.output();
+        QTest::keyClicks(converter.input(), "3");
+        QVERIFY(clickEntry(converter.to(), "Centimetre"));
         QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select Unit From"
         announcements().clear();
 
-        QVERIFY(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitFrm"), "Metre"));
+        QVERIFY(clickEntry(converter.from(), "Metre"));
         QCOMPARE(output->text(), QString("300"));
         const auto saidOfOutput = [output](const QString& text) {
             for (const Announcement& said : announcements())
@@ -252,7 +226,7 @@ private slots:
         QVERIFY(saidOfOutput("300"));
 
         announcements().clear();
-        QTest::mouseClick(form->findChild<QPushButton*>("cmdSwap"), Qt::LeftButton);
+        converter.press("cmdSwap");
         QCOMPARE(output->text(), QString("0.03"));
         QVERIFY(saidOfOutput("0.03"));
         QVERIFY(MessageBox::takeRecords().isEmpty());
@@ -264,16 +238,13 @@ private slots:
         QTest::addColumn<QString>("factor");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("result");
-        QTest::newRow("Cubit") << "Cubit"
-                               << "Metre"
-                               << "0.4572"
-                               << "Metre"
-                               << "0.4572";
-        QTest::newRow("Span") << "Span"
-                              << "Inch (international)"
-                              << "9"
-                              << "Centimetre"
-                              << "22.86";
+        const auto row = [](const char* unit, const char* base, const char* factor, const char* target,
+                            const char* result) {
+            QTest::newRow(unit) << QString(unit) << QString(base) << QString(factor) << QString(target)
+                                << QString(result);
+        };
+        row("Cubit", "Metre", "0.4572", "Metre", "0.4572");
+        row("Span", "Inch (international)", "9", "Centimetre", "22.86");
     }
 
     // Each worked example of the help, followed through the real windows on the
@@ -293,26 +264,27 @@ private slots:
         m_db->openShared();
 
         {
-            const std::unique_ptr<ChildForm> form = makeForm("frmNew");
-            QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
+            NewValuesPage newValues;
+            newValues.open();
+            newValues.press("rdBtn_2");
             QCOMPARE(MessageBox::takeRecords().size(), 1); // "Select a Property from the list Below"
-            QVERIFY(chooseEntry(control<QComboBox>(form.get(), "cbProperty"), "Length"));
-            QTest::keyClicks(form->findChild<QLineEdit*>("txtValue"), unit);
-            QVERIFY2(chooseEntry(control<QComboBox>(form.get(), "cbUnit"), base), qPrintable(base));
-            QTest::keyClicks(form->findChild<QLineEdit*>("txtUnitValue"), factor);
-            QTest::mouseClick(form->findChild<QPushButton*>("cmdCalc"), Qt::LeftButton);
+            QVERIFY(chooseEntry(newValues.cbProperty(), "Length"));
+            QTest::keyClicks(newValues.txtValue(), unit);
+            QVERIFY2(chooseEntry(newValues.cbUnit(), base), qPrintable(base));
+            QTest::keyClicks(newValues.txtUnitValue(), factor);
+            newValues.add();
             const QList<MessageBox::Record> refused = MessageBox::takeRecords();
             QVERIFY2(refused.isEmpty(), qPrintable(refused.value(0).text));
         }
 
-        const std::unique_ptr<ChildForm> form = makeForm("frmUnitConv");
-        QVERIFY(chooseEntry(control<QComboBox>(form.get(), "cbProperty"), "Length"));
-        QTest::keyClicks(form->findChild<QLineEdit*>("txtInput"), "1");
-        QVERIFY2(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitTo"), target), qPrintable(target));
+        const ConverterPage converter;
+        QVERIFY(chooseEntry(converter.combo(), "Length"));
+        QTest::keyClicks(converter.input(), "1");
+        QVERIFY2(clickEntry(converter.to(), target), qPrintable(target));
         MessageBox::takeRecords(); // "Select Unit From"
-        QVERIFY2(clickEntry(control<SortedLists::ListView>(form.get(), "lstUnitFrm"), unit), qPrintable(unit));
+        QVERIFY2(clickEntry(converter.from(), unit), qPrintable(unit));
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        QCOMPARE(form->findChild<QLineEdit*>("txtOutput")->text(), result);
+        QCOMPARE(converter.output()->text(), result);
     }
 
     void helpPropertyExample()
@@ -321,10 +293,11 @@ private slots:
         QVERIFY(help.contains("Reading speed") && help.contains("Words per minute"));
         m_db->useShippedCatalogue();
         m_db->openShared();
-        const std::unique_ptr<ChildForm> form = makeForm("frmNew");
-        QTest::keyClicks(form->findChild<QLineEdit*>("txtValue"), "Reading speed");
-        QTest::keyClicks(form->findChild<QLineEdit*>("txtUnitValue"), "Words per minute");
-        QTest::mouseClick(form->findChild<QPushButton*>("cmdCalc"), Qt::LeftButton);
+        NewValuesPage newValues;
+        newValues.open();
+        QTest::keyClicks(newValues.txtValue(), "Reading speed");
+        QTest::keyClicks(newValues.txtUnitValue(), "Words per minute");
+        newValues.add();
         QVERIFY(MessageBox::takeRecords().isEmpty());
         QCOMPARE(m_db->scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
         QCOMPARE(m_db->scalar("select count(*) from tbUnits where uname = 'Words per minute'").toInt(), 1);

@@ -1,30 +1,23 @@
-#include "TestDatabase.h"
+#include "ShellPage.h"
 
-#include "app/MDIMain.h"
 #include "app/frmAbout.h"
-#include "convert/frmUnitConv.h"
-#include "kit/MessageBox.h"
-#include "newvalues/frmNew.h"
-#include "options/frmOptions.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPluginLoader>
 #include <QProcess>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTimer>
-#include <QtTest>
 
 #include <unistd.h>
+
+using TestKit::ShellPage;
 
 // Start-up, the main window's menus and the About box.
 class TestApp : public QObject
@@ -82,28 +75,23 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // Runs `sql` on the catalogue file at `path`, on a connection of its own.
     static void execOn(const QString& path, const QString& sql)
     {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("exec"));
             db.setDatabaseName(path);
             QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec(sql));
+            QVERIFY(QSqlQuery(db).exec(sql));
         }
         QSqlDatabase::removeDatabase(QStringLiteral("exec"));
     }
 
-    static void dropTable(const QString& path, const QString& table)
+    // A writable copy of the catalogue the build makes.
+    static void copyBuiltCatalogue(const QString& path)
     {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("drop"));
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("drop table ") + table));
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("drop"));
+        QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 
     static QStringList actionTexts(const QList<QAction*>& actions)
@@ -162,9 +150,8 @@ private slots:
         if (catalogue == QLatin1String("text")) {
             writeFile(path, QByteArray("\x01\x02 not a database ").repeated(300));
         } else if (catalogue == QLatin1String("other database")) {
-            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-            dropTable(path, QStringLiteral("tbUnits"));
+            copyBuiltCatalogue(path);
+            execOn(path, QStringLiteral("drop table tbUnits"));
         } else if (catalogue == QLatin1String("folder")) {
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Tessaly.mdb")));
         } else if (catalogue == QLatin1String("unreadable")) {
@@ -173,8 +160,7 @@ private slots:
         } else if (catalogue == QLatin1String("damaged")) {
             // The header stays whole, the table of contents after it does not:
             // the file opens, and reading what it holds fails.
-            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+            copyBuiltCatalogue(path);
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.seek(100));
@@ -188,9 +174,8 @@ private slots:
                 bytes[random.bounded(4096, int(bytes.size()))] ^= char(1 << random.bounded(8));
             writeFile(path, bytes);
         } else if (catalogue == QLatin1String("columns moved")) {
-            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-            dropTable(path, QStringLiteral("tbUnits"));
+            copyBuiltCatalogue(path);
+            execOn(path, QStringLiteral("drop table tbUnits"));
             execOn(path,
                    QStringLiteral("create table tbUnits (UID text, factor real, uname text, PropID text, df text)"));
         }
@@ -255,10 +240,8 @@ private slots:
 
     void menuBarAsDesigned()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        MDIMain main;
+        const ShellPage shell(ShellPage::Shipped);
+        const MDIMain& main = shell.main;
         QVERIFY(main.windowTitle().startsWith(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, ' ') +
                                               QStringLiteral("www.")));
         const QStringList bar = actionTexts(main.menuBar()->actions());
@@ -273,11 +256,8 @@ private slots:
 
     void startShowsTheConverterWithItsProperties()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        MDIMain main;
-        main.show();
+        ShellPage shell(ShellPage::Shipped);
+        MDIMain& main = shell.main;
         auto* converter = main.loadedChild<frmUnitConv>();
         QVERIFY(converter);
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
@@ -288,20 +268,17 @@ private slots:
         // "Quantaro" brings the converter back after it was closed, loaded afresh.
         converter->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
         QTRY_VERIFY(!main.loadedChild<frmUnitConv>());
-        main.findChild<QAction*>(QStringLiteral("mnuUnitConv"))->trigger();
+        shell.trigger("mnuUnitConv");
         QVERIFY(main.loadedChild<frmUnitConv>());
-        main.findChild<QAction*>(QStringLiteral("mnuUnitConv"))->trigger();
+        shell.trigger("mnuUnitConv");
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
     }
 
     void captionsFitTheirBoxes()
     {
         // The designed fonts may be missing here; whatever font stands in, no caption is cut off.
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        MDIMain main;
-        main.show();
+        ShellPage shell(ShellPage::Shipped);
+        MDIMain& main = shell.main;
         main.mnuAbt_Click();
         for (QMdiSubWindow* frame : main.mdiArea()->subWindowList()) {
             for (const QLabel* label : frame->widget()->findChildren<QLabel*>()) {
@@ -317,12 +294,8 @@ private slots:
     // control of the main window and its child windows, text boxes included.
     void menuShortcutsFromEveryControl()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        ShellPage shell(ShellPage::Shipped);
+        MDIMain& main = shell.main;
         main.showChild<frmNew>()->findChild<QRadioButton*>(QStringLiteral("rdBtn_2"))->click();
         main.showChild<frmOptions>()->findChild<QRadioButton*>(QStringLiteral("rbutUnit"))->click();
         main.showChild<frmAbout>();
@@ -368,16 +341,12 @@ private slots:
 
     void aboutBoxShowsOnceAndCloses()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        ShellPage shell(ShellPage::Shipped);
+        MDIMain& main = shell.main;
         // Ctrl+A reaches "&About" from inside a child window too.
         QTest::keyClick(main.loadedChild<frmUnitConv>(), Qt::Key_A, Qt::ControlModifier);
         QVERIFY(main.loadedChild<frmAbout>());
-        main.findChild<QAction*>(QStringLiteral("mnuAbt"))->trigger();
+        shell.trigger("mnuAbt");
         QCOMPARE(main.mdiArea()->subWindowList().size(), 2);
         auto* about = main.loadedChild<frmAbout>();
         QVERIFY(about);
@@ -395,12 +364,9 @@ private slots:
 
     void exitAndClosingEndTheProgram()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
         for (const bool viaMenu : {true, false}) {
-            MDIMain main;
-            main.show();
+            ShellPage shell(ShellPage::Shipped);
+            MDIMain& main = shell.main;
             main.mnuAbt_Click();
             QTimer::singleShot(0, &main, [&main, viaMenu] {
                 if (viaMenu)

@@ -1,40 +1,18 @@
 // The program worked by keyboard alone: where the focus starts, F1 and
 // Escape in every window, and a whole session without the mouse.
-#include "TestDatabase.h"
+#include "ShellPage.h"
 
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
-#include "app/MDIMain.h"
 #include "app/ShowHelpTopic.h"
-#include "app/frmAbout.h"
-#include "convert/frmUnitConv.h"
-#include "kit/MessageBox.h"
-#include "newvalues/frmNew.h"
-#include "options/frmOptions.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QtTest>
 
 namespace {
 
-// The main window on the shipped catalogue, shown and active as the program starts it.
-struct Shell
-{
-    Shell()
-    {
-        db.useShippedCatalogue();
-        db.openShared();
-        main.show();
-    }
-    TestDatabase db;
-    MDIMain main;
-};
+using TestKit::ShellPage;
 
 QString focusedName()
 {
@@ -116,33 +94,25 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("control");
-        QTest::newRow("converter at start") << ""
-                                            << "frmUnitConv"
-                                            << "cbProperty";
-        QTest::newRow("converter from the menu") << "mnuUnitConv"
-                                                 << "frmUnitConv"
-                                                 << "cbProperty";
-        QTest::newRow("New Values") << "mnuNG"
-                                    << "frmNew"
-                                    << "rdBtn_1";
-        QTest::newRow("Options") << "mnuOption"
-                                 << "frmOptions"
-                                 << "cbProperty";
-        QTest::newRow("About") << "mnuAbt"
-                               << "frmAbout"
-                               << "Command1";
+        const auto row = [](const char* tag, const char* action, const char* window, const char* control) {
+            QTest::newRow(tag) << QString(action) << QString(window) << QString(control);
+        };
+        row("converter at start", "", "frmUnitConv", "cbProperty");
+        row("converter from the menu", "mnuUnitConv", "frmUnitConv", "cbProperty");
+        row("New Values", "mnuNG", "frmNew", "rdBtn_1");
+        row("Options", "mnuOption", "frmOptions", "cbProperty");
+        row("About", "mnuAbt", "frmAbout", "Command1");
     }
     void focusStartsOnFirstControl()
     {
         QFETCH(QString, action);
         QFETCH(QString, window);
         QFETCH(QString, control);
-        Shell shell;
-        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        ShellPage shell(ShellPage::Shipped);
         if (!action.isEmpty()) {
             if (action == QLatin1String("mnuUnitConv"))
                 shell.main.unloadChild<frmUnitConv>();
-            shell.main.findChild<QAction*>(action)->trigger();
+            shell.trigger(qPrintable(action));
         }
         QTRY_COMPARE(focusedWindow(), window);
         QCOMPARE(focusedName(), control);
@@ -156,16 +126,14 @@ private slots:
         QTest::addColumn<QString>("control");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("button");
-        QTest::newRow("New Values, F1") << "mnuNG"
-                                        << "txtValue" << int(Qt::Key_F1) << "cmdHelp_0";
-        QTest::newRow("New Values, Escape") << "mnuNG"
-                                            << "txtUnitValue" << int(Qt::Key_Escape) << "cmdExit";
-        QTest::newRow("Options, F1") << "mnuOption"
-                                     << "cbProperty" << int(Qt::Key_F1) << "cmdHelp_0";
-        QTest::newRow("Options, Escape") << "mnuOption"
-                                         << "lst1" << int(Qt::Key_Escape) << "cmdCancel";
-        QTest::newRow("About, Escape") << "mnuAbt"
-                                       << "Command1" << int(Qt::Key_Escape) << "Command1";
+        const auto row = [](const char* tag, const char* action, const char* control, Qt::Key key, const char* button) {
+            QTest::newRow(tag) << QString(action) << QString(control) << int(key) << QString(button);
+        };
+        row("New Values, F1", "mnuNG", "txtValue", Qt::Key_F1, "cmdHelp_0");
+        row("New Values, Escape", "mnuNG", "txtUnitValue", Qt::Key_Escape, "cmdExit");
+        row("Options, F1", "mnuOption", "cbProperty", Qt::Key_F1, "cmdHelp_0");
+        row("Options, Escape", "mnuOption", "lst1", Qt::Key_Escape, "cmdCancel");
+        row("About, Escape", "mnuAbt", "Command1", Qt::Key_Escape, "Command1");
     }
     void childWindowKeys()
     {
@@ -173,9 +141,8 @@ private slots:
         QFETCH(QString, control);
         QFETCH(int, key);
         QFETCH(QString, button);
-        Shell shell;
-        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
-        shell.main.findChild<QAction*>(action)->trigger();
+        ShellPage shell(ShellPage::Shipped);
+        shell.trigger(qPrintable(action));
         QMdiSubWindow* frame = shell.main.mdiArea()->activeSubWindow();
         QVERIFY(frame);
         auto* pressed = frame->widget()->findChild<QPushButton*>(button);
@@ -202,8 +169,7 @@ private slots:
     void mainWindowHelpKeys()
     {
         QFETCH(bool, withAbout);
-        Shell shell;
-        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        ShellPage shell(ShellPage::Shipped);
         shell.main.unloadChild<frmUnitConv>();
         if (withAbout)
             shell.main.mnuAbt_Click();
@@ -225,8 +191,7 @@ private slots:
     // A whole session by keys alone, each key sent to the control that has the focus.
     void keyboardOnlySession()
     {
-        Shell shell;
-        QVERIFY(QTest::qWaitForWindowActive(&shell.main));
+        ShellPage shell(ShellPage::Shipped);
         QTRY_COMPARE(focusedName(), QStringLiteral("cbProperty"));
 
         // Convert 3 Foot to Inch, the units chosen by typing their names.
@@ -256,7 +221,7 @@ private slots:
         QCOMPARE(focusedName(), QStringLiteral("txtUnitValue"));
         type(QStringLiteral("Words per minute"));
         press(Qt::Key_A, Qt::AltModifier);
-        QTRY_COMPARE(shell.db.scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
+        QTRY_COMPARE(shell.db().scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
 
         QVERIFY(tabTo(QStringLiteral("rdBtn_1")));
@@ -275,7 +240,7 @@ private slots:
         chooseInCombo(QStringLiteral("Words per minute"));
         QVERIFY(tabTo(QStringLiteral("cmdCalc")));
         press(Qt::Key_Space);
-        QTRY_COMPARE(shell.db.scalar("select count(*) from tbUnits where uname = 'Words per hour'").toInt(), 1);
+        QTRY_COMPARE(shell.db().scalar("select count(*) from tbUnits where uname = 'Words per hour'").toInt(), 1);
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
         press(Qt::Key_Escape);
         QTRY_VERIFY(!shell.main.loadedChild<frmNew>());
@@ -289,7 +254,7 @@ private slots:
         press(Qt::Key_Space);
         QTRY_VERIFY(shell.main.findChild<QRadioButton*>(QStringLiteral("rbutProperty"))->isChecked());
         const auto flag = [&shell] {
-            return shell.db.scalar("select propDF from tbProperty where propname = 'Reading speed'").toString();
+            return shell.db().scalar("select propDF from tbProperty where propname = 'Reading speed'").toString();
         };
         QCOMPARE(flag(), QStringLiteral("0"));
         for (const auto& [list, button, hidden] :

@@ -1,19 +1,9 @@
-#include "TestDatabase.h"
+#include "ShellPage.h"
 
-#include "app/MDIMain.h"
-#include "convert/frmUnitConv.h"
-#include "kit/MessageBox.h"
-#include "newvalues/frmNew.h"
-#include "options/frmOptions.h"
-
-#include <QAction>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
-#include <QtTest>
 
 #include <functional>
 
@@ -65,25 +55,9 @@ private:
     QStringList m_texts;
 };
 
-ChildForm* loadWindow(MDIMain& main, const QString& window)
-{
-    if (window == QLatin1String("converter"))
-        return main.showChild<frmUnitConv>();
-    if (window == QLatin1String("new values"))
-        return main.showChild<frmNew>();
-    return main.showChild<frmOptions>();
-}
-
-bool isLoaded(MDIMain& main, const QString& window)
-{
-    if (window == QLatin1String("converter"))
-        return main.loadedChild<frmUnitConv>();
-    if (window == QLatin1String("new values"))
-        return main.loadedChild<frmNew>();
-    return main.loadedChild<frmOptions>();
-}
-
 } // namespace
+
+using TestKit::ShellPage;
 
 class TestModal : public QObject
 {
@@ -103,51 +77,20 @@ private slots:
         QTest::addColumn<QString>("unloader");
         QTest::addColumn<QString>("boxText");
         QTest::addColumn<QString>("loadedAfter");
-        QTest::newRow("new values: Add, then Done") << "new values"
-                                                    << "cmdCalc"
-                                                    << "cmdExit"
-                                                    << "Invalid Input"
-                                                    << "";
-        QTest::newRow("new values: Unit, then Done") << "new values"
-                                                     << "rdBtn_2"
-                                                     << "cmdExit"
-                                                     << "Select a Property from the list Below"
-                                                     << "";
-        QTest::newRow("new values: Add, then frame closed") << "new values"
-                                                            << "cmdCalc"
-                                                            << "frame"
-                                                            << "Invalid Input"
-                                                            << "";
-        QTest::newRow("converter: Swap, then Done") << "converter"
-                                                    << "cmdSwap"
-                                                    << "cmdCancel"
-                                                    << "Invalid Input"
-                                                    << "";
-        QTest::newRow("converter: Swap, then New Values") << "converter"
-                                                          << "cmdSwap"
-                                                          << "Command3"
-                                                          << "Invalid Input"
-                                                          << "new values";
-        QTest::newRow("converter: Swap, then Options") << "converter"
-                                                       << "cmdSwap"
-                                                       << "Command2"
-                                                       << "Invalid Input"
-                                                       << "options";
-        QTest::newRow("converter: Swap, then Tools > New") << "converter"
-                                                           << "cmdSwap"
-                                                           << "mnuNG"
-                                                           << "Invalid Input"
-                                                           << "new values";
-        QTest::newRow("converter: Swap, then frame closed") << "converter"
-                                                            << "cmdSwap"
-                                                            << "frame"
-                                                            << "Invalid Input"
-                                                            << "";
-        QTest::newRow("options: Unit, then Done") << "options"
-                                                  << "rbutUnit"
-                                                  << "cmdCancel"
-                                                  << "Select a Property from the list"
-                                                  << "";
+        const auto row = [](const char* tag, const char* window, const char* opener, const char* unloader,
+                            const char* boxText, const char* loadedAfter) {
+            QTest::newRow(tag) << QString(window) << QString(opener) << QString(unloader) << QString(boxText)
+                               << QString(loadedAfter);
+        };
+        row("new values: Add, then Done", "frmNew", "cmdCalc", "cmdExit", "Invalid Input", "");
+        row("new values: Unit, then Done", "frmNew", "rdBtn_2", "cmdExit", "Select a Property from the list Below", "");
+        row("new values: Add, then frame closed", "frmNew", "cmdCalc", "frame", "Invalid Input", "");
+        row("converter: Swap, then Done", "frmUnitConv", "cmdSwap", "cmdCancel", "Invalid Input", "");
+        row("converter: Swap, then New Values", "frmUnitConv", "cmdSwap", "Command3", "Invalid Input", "frmNew");
+        row("converter: Swap, then Options", "frmUnitConv", "cmdSwap", "Command2", "Invalid Input", "frmOptions");
+        row("converter: Swap, then Tools > New", "frmUnitConv", "cmdSwap", "mnuNG", "Invalid Input", "frmNew");
+        row("converter: Swap, then frame closed", "frmUnitConv", "cmdSwap", "frame", "Invalid Input", "");
+        row("options: Unit, then Done", "frmOptions", "rbutUnit", "cmdCancel", "Select a Property from the list", "");
     }
 
     void unloadWhileOwnBoxIsOpen()
@@ -161,17 +104,15 @@ private slots:
         db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
         db.addUnit(QStringLiteral("1"), QStringLiteral("metre"), 1.0, QStringLiteral("1015"));
         db.openShared();
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        QPointer<ChildForm> form = loadWindow(main, window);
+        ShellPage shell;
+        QPointer<ChildForm> form = shell.show(window);
         QVERIFY(form);
 
         BoxAnswerer answerer([&] {
             if (unloader == QLatin1String("frame")) {
                 form->subWindow()->close();
             } else if (unloader.startsWith(QLatin1String("mnu"))) {
-                main.findChild<QAction*>(unloader)->trigger();
+                shell.trigger(qPrintable(unloader));
             } else {
                 auto* button = form->findChild<QAbstractButton*>(unloader);
                 QVERIFY(button);
@@ -183,16 +124,16 @@ private slots:
         button->click();
 
         QCOMPARE(answerer.texts(), QStringList{boxText});
-        QVERIFY(!isLoaded(main, window));
+        QVERIFY(!shell.loaded(window));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY2(!form, "the unloaded window was never deleted");
         if (!loadedAfter.isEmpty())
-            QVERIFY(isLoaded(main, loadedAfter));
+            QVERIFY(shell.loaded(loadedAfter));
         QVERIFY(!QApplication::activeModalWidget());
         // The program goes on: the window loads again and works.
-        QPointer<ChildForm> again = loadWindow(main, window);
+        QPointer<ChildForm> again = shell.show(window);
         QVERIFY(again && again != form);
-        QVERIFY(again->isVisibleTo(&main));
+        QVERIFY(again->isVisibleTo(&shell.main));
     }
 
     // A box of another window leaves this one free to go at once.
@@ -201,11 +142,9 @@ private slots:
         TestDatabase db;
         db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
         db.openShared();
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
-        QPointer<frmUnitConv> converter = main.loadedChild<frmUnitConv>();
-        QPointer<frmOptions> options = main.showChild<frmOptions>();
+        ShellPage shell;
+        QPointer<frmUnitConv> converter = shell.main.loadedChild<frmUnitConv>();
+        QPointer<frmOptions> options = shell.main.showChild<frmOptions>();
         QVERIFY(converter && options);
         BoxAnswerer answerer([&] {
             options->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
@@ -214,7 +153,7 @@ private slots:
         });
         converter->findChild<QPushButton*>(QStringLiteral("cmdSwap"))->click();
         QCOMPARE(answerer.texts(), QStringList{QStringLiteral("Invalid Input")});
-        QVERIFY(converter && main.loadedChild<frmUnitConv>() == converter);
+        QVERIFY(converter && shell.main.loadedChild<frmUnitConv>() == converter);
     }
 };
 
