@@ -3,6 +3,7 @@
 // of the two stored factors, rounded to 6 decimal places (halves to even) and
 // then to 7 significant digits (halves up). The exact quotient is worked out
 // here with integers of any size, apart from the program's floating point.
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
@@ -11,8 +12,6 @@
 #include "engine/NumberText.h"
 
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QtTest>
 
 #include <cmath>
@@ -290,20 +289,18 @@ private slots:
     // The reference itself, on quotients whose digits are known.
     void reference_data()
     {
-        QTest::addColumn<double>("a");
-        QTest::addColumn<double>("b");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("thousand") << 0.001 << 1.0 << "1000";
-        QTest::newRow("third") << 3.0 << 1.0 << "0.333333";
-        QTest::newRow("two thirds") << 3.0 << 2.0 << "0.666667";
-        QTest::newRow("1/128, half to even, down") << 128.0 << 1.0 << "0.007812";
-        QTest::newRow("3/128, half to even, up") << 128.0 << 3.0 << "0.023438";
-        QTest::newRow("just below half a millionth") << 2.0 << 0.000001 << "0";
-        QTest::newRow("below half a millionth") << 3.0 << 0.0000014 << "0";
-        QTest::newRow("tie at the seventh digit, up") << 8.0 << 98765.4 << "12345.68";
-        QTest::newRow("carry into an eighth digit") << 1.0 << 9999999.6 << "1E+07";
-        QTest::newRow("large") << 1e-24 << 1e24 << "1E+48";
-        QTest::newRow("large tie at the seventh digit, up") << 1.0 << 1234567500000.0 << "1.234568E+12";
+        const TestKit::DataTable<double, double, QString> row("a", "b", "text");
+        row("thousand", 0.001, 1.0, "1000");
+        row("third", 3.0, 1.0, "0.333333");
+        row("two thirds", 3.0, 2.0, "0.666667");
+        row("1/128, half to even, down", 128.0, 1.0, "0.007812");
+        row("3/128, half to even, up", 128.0, 3.0, "0.023438");
+        row("just below half a millionth", 2.0, 0.000001, "0");
+        row("below half a millionth", 3.0, 0.0000014, "0");
+        row("tie at the seventh digit, up", 8.0, 98765.4, "12345.68");
+        row("carry into an eighth digit", 1.0, 9999999.6, "1E+07");
+        row("large", 1e-24, 1e24, "1E+48");
+        row("large tie at the seventh digit, up", 1.0, 1234567500000.0, "1.234568E+12");
     }
 
     void reference()
@@ -320,7 +317,7 @@ private slots:
     {
         TestDatabase db;
         db.useShippedCatalogue();
-        const QMap<QString, QList<Unit>> properties = readUnits(db.path());
+        const QMap<QString, QList<Unit>> properties = readUnits(db);
         db.openShared();
 
         int pairs = 0;
@@ -351,26 +348,14 @@ private slots:
     }
 
 private:
-    // The factor units of each shipped property, read on a connection of our own.
-    static QMap<QString, QList<Unit>> readUnits(const QString& path)
+    // The factor units of each shipped property.
+    static QMap<QString, QList<Unit>> readUnits(TestDatabase& db)
     {
         QMap<QString, QList<Unit>> properties;
-        {
-            QSqlDatabase reader = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("allpairs"));
-            reader.setDatabaseName(path);
-            if (!reader.open())
-                qFatal("cannot open %s", qPrintable(path));
-            QSqlQuery query(reader);
-            if (!query.exec(QStringLiteral("select UID, uname, factor, PropID from tbUnits")))
-                qFatal("cannot read the units");
-            while (query.next()) {
-                const qint32 propId = query.value(3).toInt();
-                if (!IsTemperatureProperty(propId))
-                    properties[query.value(3).toString()].append(
-                        {query.value(0).toInt(), query.value(1).toString(), query.value(2).toDouble()});
-            }
+        for (const QStringList& row : db.rows(QStringLiteral("select UID, uname, factor, PropID from tbUnits"))) {
+            if (!IsTemperatureProperty(row.at(3).toInt()))
+                properties[row.at(3)].append({row.at(0).toInt(), row.at(1), row.at(2).toDouble()});
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("allpairs"));
         return properties;
     }
 

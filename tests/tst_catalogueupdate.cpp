@@ -1,5 +1,6 @@
 // Bringing a user's catalogue up to date with a newer shipped one.
 
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "data/CatalogueUpdate.h"
@@ -24,28 +25,34 @@ void setVersion(TestDatabase& db, int version)
 
 // A user's file: shipped Length with Metre and Foot, which the user hid, and
 // Length itself hidden; the user's own property "Mine" with its unit.
-void fillUsersFile(TestDatabase& live)
+struct UsersFile : TestDatabase
 {
-    live.addProperty(QStringLiteral("1015"), QStringLiteral("Length"), QStringLiteral("1"));
-    live.addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-    live.addUnit(QStringLiteral("2"), QStringLiteral("Fot"), 3.2, QStringLiteral("1015"), QStringLiteral("1"));
-    for (const QString& suffix : {QString(), QStringLiteral("User")}) {
-        live.exec(QStringLiteral("insert into tb%1Property values ('20000000', 'Mine', '0')").arg(suffix));
-        live.exec(
-            QStringLiteral("insert into tb%1Units values ('20000001', 'Mine unit', 1, '20000000', '0')").arg(suffix));
+    UsersFile()
+    {
+        addProperty(QStringLiteral("1015"), QStringLiteral("Length"), QStringLiteral("1"));
+        addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
+        addUnit(QStringLiteral("2"), QStringLiteral("Fot"), 3.2, QStringLiteral("1015"), QStringLiteral("1"));
+        for (const QString& suffix : {QString(), QStringLiteral("User")}) {
+            exec(QStringLiteral("insert into tb%1Property values ('20000000', 'Mine', '0')").arg(suffix));
+            exec(QStringLiteral("insert into tb%1Units values ('20000001', 'Mine unit', 1, '20000000', '0')")
+                     .arg(suffix));
+        }
+        setVersion(*this, 4);
     }
-    setVersion(live, 4);
-}
+};
 
 // The next shipped catalogue: Foot's name and factor corrected, Yard added.
-void fillNewCatalogue(TestDatabase& seed, int version)
+struct NewCatalogue : TestDatabase
 {
-    seed.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-    seed.addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-    seed.addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 3.28084, QStringLiteral("1015"));
-    seed.addUnit(QStringLiteral("3"), QStringLiteral("Yard"), 1.09361, QStringLiteral("1015"));
-    setVersion(seed, version);
-}
+    explicit NewCatalogue(int version)
+    {
+        addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
+        addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
+        addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 3.28084, QStringLiteral("1015"));
+        addUnit(QStringLiteral("3"), QStringLiteral("Yard"), 1.09361, QStringLiteral("1015"));
+        setVersion(*this, version);
+    }
+};
 
 int liveVersion(TestDatabase& live)
 {
@@ -61,11 +68,9 @@ class TestCatalogueUpdate : public QObject
 private slots:
     void shippedColumnsArriveUserFlagsAndRowsStay()
     {
-        TestDatabase live;
-        fillUsersFile(live);
+        UsersFile live;
         const Rows record = live.rows(UserRecord);
-        TestDatabase seed;
-        fillNewCatalogue(seed, 5);
+        NewCatalogue seed(5);
         live.openShared();
 
         QVERIFY(CatalogueUpdate::isNewer(modMain::dbConnection.database(), seed.path()));
@@ -87,11 +92,9 @@ private slots:
 
     void olderCatalogueChangesNothing()
     {
-        TestDatabase live;
-        fillUsersFile(live);
+        UsersFile live;
         const Rows units = live.rows(AllUnits);
-        TestDatabase seed;
-        fillNewCatalogue(seed, 3);
+        NewCatalogue seed(3);
         live.openShared();
         QVERIFY(!CatalogueUpdate::apply(modMain::dbConnection.database(), seed.path()));
         QCOMPARE(live.rows(AllUnits), units);
@@ -103,15 +106,13 @@ private slots:
     // next update finds them there.
     void identifierClashKeepsBoth()
     {
-        TestDatabase live;
-        fillUsersFile(live);
+        UsersFile live;
         for (const QString& suffix : {QString(), QStringLiteral("User")}) {
             live.exec(QStringLiteral("insert into tb%1Property values ('1016', 'My area', '0')").arg(suffix));
             live.exec(QStringLiteral("insert into tb%1Units values ('3', 'My unit', 7, '1016', '0')").arg(suffix));
         }
         const Rows record = live.rows(UserRecord);
-        TestDatabase seed;
-        fillNewCatalogue(seed, 5);
+        NewCatalogue seed(5);
         seed.addProperty(QStringLiteral("1016"), QStringLiteral("Area"));
         seed.addUnit(QStringLiteral("4"), QStringLiteral("Square metre"), 1.0, QStringLiteral("1016"));
         live.openShared();
@@ -130,8 +131,7 @@ private slots:
         const QString yard = live.scalar(QStringLiteral("select UID from tbUnits where uname = 'Yard'")).toString();
         QVERIFY(!yard.isEmpty() && yard != QStringLiteral("3"));
 
-        TestDatabase next;
-        fillNewCatalogue(next, 6);
+        NewCatalogue next(6);
         next.exec(QStringLiteral("update tbUnits set factor = 1.0936133 where UID = '3'"));
         next.addProperty(QStringLiteral("1016"), QStringLiteral("Area (plane)"));
         QVERIFY(CatalogueUpdate::apply(modMain::dbConnection.database(), next.path()));
@@ -145,10 +145,8 @@ private slots:
     // Rows the shipped file's own user tables record are the user's, not shipped.
     void shippedRowsLeaveOutTheShippedFilesUserRows()
     {
-        TestDatabase live;
-        fillUsersFile(live);
-        TestDatabase seed;
-        fillNewCatalogue(seed, 5);
+        UsersFile live;
+        NewCatalogue seed(5);
         seed.exec(QStringLiteral("insert into tbUnits values ('30000000', 'Someone else', 2, '1015', '0')"));
         seed.exec(QStringLiteral("insert into tbUserUnits values ('30000000', 'Someone else', 2, '1015', '0')"));
         live.openShared();
@@ -158,14 +156,12 @@ private slots:
 
     void failureLeavesTheFileAsItWas()
     {
-        TestDatabase live;
-        fillUsersFile(live);
+        UsersFile live;
         live.exec(QStringLiteral("create trigger refuseYard before insert on tbUnits when new.uname = 'Yard' "
                                  "begin select raise(abort, 'no room for a yard'); end"));
         const Rows properties = live.rows(AllProperties);
         const Rows units = live.rows(AllUnits);
-        TestDatabase seed;
-        fillNewCatalogue(seed, 5);
+        NewCatalogue seed(5);
         seed.exec(QStringLiteral("update tbProperty set propname = 'Length (new)'"));
         live.openShared();
 
@@ -178,17 +174,16 @@ private slots:
 
     void versionIsReadFromTheHeader_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("version");
-        QTest::newRow("not a database") << QByteArray("plain text, not a catalogue").repeated(10) << 0;
-        QTest::newRow("empty") << QByteArray() << 0;
+        const TestKit::DataTable<QByteArray, int> row("content", "version");
+        row("not a database", QByteArray("plain text, not a catalogue").repeated(10), 0);
+        row("empty", QByteArray(), 0);
         QByteArray header("SQLite format 3", 16);
         header.append(QByteArray(84, '\0'));
         header[60] = 0x0c;
         header[61] = 0xd0;
         header[62] = 0x8a;
         header[63] = 0x2d;
-        QTest::newRow("header") << header << 0x0cd08a2d;
+        row("header", header, 0x0cd08a2d);
     }
 
     void versionIsReadFromTheHeader()

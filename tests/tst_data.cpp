@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
@@ -21,22 +22,26 @@ class TestData : public QObject
     Q_OBJECT
 
 private:
-    static void fill(TestDatabase& db)
+    // Length and Temperature, Metre and Foot, opened as the shared connection.
+    struct Catalogue : TestDatabase
     {
-        db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-        db.addProperty(QStringLiteral("92"), QStringLiteral("Temperature"));
-        db.addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-        db.addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 1 / 0.3048, QStringLiteral("1015"));
-    }
+        Catalogue()
+        {
+            addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
+            addProperty(QStringLiteral("92"), QStringLiteral("Temperature"));
+            addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
+            addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 1 / 0.3048, QStringLiteral("1015"));
+            openShared();
+        }
+    };
 
 private slots:
     void openingFailsWithoutCreatingAFile_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("missing") << QByteArray() << false;
-        QTest::newRow("damaged") << QByteArray("this is not a database, just some text\n").repeated(200) << true;
-        QTest::newRow("empty SQLite file without tables") << QByteArray() << true;
+        const TestKit::DataTable<QByteArray, bool> row("content", "exists");
+        row("missing", QByteArray(), false);
+        row("damaged", QByteArray("this is not a database, just some text\n").repeated(200), true);
+        row("empty SQLite file without tables", QByteArray(), true);
     }
 
     void openingFailsWithoutCreatingAFile()
@@ -59,9 +64,7 @@ private slots:
 
     void openRecordsetReplacesAndRetries()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
 
         OpenRecordset(QStringLiteral("select * from tbProperty where PropID = ?"), {QStringLiteral("92")});
         QVERIFY(dbRecordset.isOpen());
@@ -88,9 +91,7 @@ private slots:
 
     void emptyAndFailingQueries()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
 
         OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ?"), {QStringLiteral("4711")});
         QVERIFY(dbRecordset.isOpen());
@@ -108,9 +109,7 @@ private slots:
 
     void comparisonsIgnoreCaseAndTextIdsSortAsText()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         OpenRecordset(QStringLiteral("select * from tbUnits where uname = ?"), {QStringLiteral("FOOT")});
         QVERIFY(!dbRecordset.Eof());
         QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
@@ -122,9 +121,7 @@ private slots:
 
     void addedRowIsReadBack()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         const QString name = QStringLiteral("O'Brien'; drop table tbUnits; --");
         OpenRecordset(QStringLiteral("select * from tbUnits"));
         dbRecordset.AddNew();
@@ -150,9 +147,7 @@ private slots:
 
     void flagUpdateIsReadBack()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         OpenRecordset(QStringLiteral("select * from tbProperty where PropID = ?"), {QStringLiteral("1015")});
         dbRecordset.Fields(PropertyColumn::propDF).setValue(QStringLiteral("1"));
         dbRecordset.Update();
@@ -166,9 +161,7 @@ private slots:
     // and writes a changed field back like any other.
     void someFieldsOnly()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         OpenRecordset(QStringLiteral("select * from tbUnits where PropID = ? order by UID"), {QStringLiteral("1015")},
                       {UnitColumn::UID, UnitColumn::df});
         QStringList seen;
@@ -194,9 +187,7 @@ private slots:
     // last row holds nothing, so the log folds into the file.
     void writeDuringWalk()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         OpenRecordset(QStringLiteral("select * from tbUnits order by UID"));
         dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
         dbRecordset.Update();
@@ -214,9 +205,7 @@ private slots:
     // Two result sets over the same query walk it each on its own.
     void twoWalksOfOneQuery()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         const QString sql = QStringLiteral("select * from tbUnits order by UID");
         Recordset first;
         first.Open(sql);
@@ -236,25 +225,19 @@ private slots:
     // spelling of its keywords and spaces does not matter.
     void selectAllSpellings_data()
     {
-        QTest::addColumn<QString>("sql");
-        QTest::addColumn<bool>("writable");
-        QTest::newRow("plain") << QStringLiteral("select * from tbProperty where PropID = ?") << true;
-        QTest::newRow("capitals") << QStringLiteral("SELECT * FROM TBPROPERTY WHERE PropID = ?") << true;
-        QTest::newRow("tabs and breaks") << QStringLiteral(" \tselect\n*\r\nfrom   tbProperty\twhere PropID = ?")
-                                         << true;
-        QTest::newRow("columns named") << QStringLiteral(
-                                              "select PropID, PropName, propDF from tbProperty where PropID = ?")
-                                       << false;
-        QTest::newRow("no space after star") << QStringLiteral("select *from tbProperty where PropID = ?") << false;
+        const TestKit::DataTable<QString, bool> row("sql", "writable");
+        row("plain", QStringLiteral("select * from tbProperty where PropID = ?"), true);
+        row("capitals", QStringLiteral("SELECT * FROM TBPROPERTY WHERE PropID = ?"), true);
+        row("tabs and breaks", QStringLiteral(" \tselect\n*\r\nfrom   tbProperty\twhere PropID = ?"), true);
+        row("columns named", QStringLiteral("select PropID, PropName, propDF from tbProperty where PropID = ?"), false);
+        row("no space after star", QStringLiteral("select *from tbProperty where PropID = ?"), false);
     }
 
     void selectAllSpellings()
     {
         QFETCH(QString, sql);
         QFETCH(bool, writable);
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         OpenRecordset(sql, {QStringLiteral("1015")});
         QCOMPARE(dbRecordset.Fields(PropertyColumn::PropID).Value().toString(), QStringLiteral("1015"));
         QCOMPARE(dbRecordset.Fields(PropertyColumn::propname).Value().toString(), QStringLiteral("Length"));
@@ -272,9 +255,7 @@ private slots:
     // and the next open takes the log in: nothing written is lost.
     void logLeftBesideTheFileIsTakenIn()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         QSqlQuery mode(modMain::dbConnection.database());
         QVERIFY(mode.exec(QStringLiteral("pragma journal_mode")) && mode.next());
         QCOMPARE(mode.value(0).toString(), QStringLiteral("wal"));
@@ -307,9 +288,7 @@ private slots:
     // milliseconds apart so that each write shows in the file's times.
     void othersCommitsAndFoldsAreNoChange()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         int others = 0;
         const auto countOthers = [] {
             OpenRecordset(QStringLiteral("select * from tbUserProperty"));
@@ -375,9 +354,7 @@ private slots:
 
     void refusedWritesChangeNothing()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         // An identifier the table already holds is refused, and the refused row
         // is not carried into the next write.
         OpenRecordset(QStringLiteral("select * from tbUnits"));
@@ -398,9 +375,7 @@ private slots:
 
     void transactionsAreAllOrNothing()
     {
-        TestDatabase db;
-        fill(db);
-        db.openShared();
+        Catalogue db;
         modMain::dbConnection.BeginTrans();
         OpenRecordset(QStringLiteral("select * from tbProperty"));
         dbRecordset.AddNew();
@@ -412,22 +387,17 @@ private slots:
 
     void variantConversions_data()
     {
-        QTest::addColumn<QVariant>("value");
-        QTest::addColumn<int>("int32Error");
-        QTest::addColumn<int>("doubleError");
-        QTest::newRow("null") << QVariant(QMetaType(QMetaType::QString)) << ErrorNumber::InvalidUseOfNull
-                              << ErrorNumber::InvalidUseOfNull;
-        QTest::newRow("text") << QVariant(QStringLiteral("abc")) << ErrorNumber::TypeMismatch
-                              << ErrorNumber::TypeMismatch;
-        QTest::newRow("beyond 32 bits") << QVariant(QStringLiteral("99999999999")) << ErrorNumber::Overflow << 0;
-        QTest::newRow("beyond 64 bits") << QVariant(QStringLiteral("999999999999999999999")) << ErrorNumber::Overflow
-                                        << 0;
-        QTest::newRow("beyond single") << QVariant(1e39) << ErrorNumber::Overflow << 0;
-        QTest::newRow("beyond double") << QVariant(std::numeric_limits<double>::infinity()) << ErrorNumber::TypeMismatch
-                                       << ErrorNumber::Overflow;
-        QTest::newRow("not a number") << QVariant(QStringLiteral("nan")) << ErrorNumber::TypeMismatch
-                                      << ErrorNumber::TypeMismatch;
-        QTest::newRow("blanks around") << QVariant(QStringLiteral(" 12 ")) << 0 << 0;
+        const TestKit::DataTable<QVariant, int, int> row("value", "int32Error", "doubleError");
+        row("null", QVariant(QMetaType(QMetaType::QString)), ErrorNumber::InvalidUseOfNull,
+            ErrorNumber::InvalidUseOfNull);
+        row("text", QVariant(QStringLiteral("abc")), ErrorNumber::TypeMismatch, ErrorNumber::TypeMismatch);
+        row("beyond 32 bits", QVariant(QStringLiteral("99999999999")), ErrorNumber::Overflow, 0);
+        row("beyond 64 bits", QVariant(QStringLiteral("999999999999999999999")), ErrorNumber::Overflow, 0);
+        row("beyond single", QVariant(1e39), ErrorNumber::Overflow, 0);
+        row("beyond double", QVariant(std::numeric_limits<double>::infinity()), ErrorNumber::TypeMismatch,
+            ErrorNumber::Overflow);
+        row("not a number", QVariant(QStringLiteral("nan")), ErrorNumber::TypeMismatch, ErrorNumber::TypeMismatch);
+        row("blanks around", QVariant(QStringLiteral(" 12 ")), 0, 0);
     }
 
     void variantConversions()

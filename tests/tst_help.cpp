@@ -1,3 +1,5 @@
+#include "DataTable.h"
+
 #include "app/ChmFile.h"
 #include "app/HelpContents.h"
 #include "app/HelpPage.h"
@@ -127,15 +129,17 @@ private:
     int m_requestTimeout = 0;
     std::unique_ptr<QWidget> m_owner;
 
-    QList<HelpViewer*> viewersOf(QWidget* owner) const
-    {
-        return owner->findChildren<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly);
-    }
-
     HelpViewer* onlyViewerOf(QWidget* owner) const
     {
-        const QList<HelpViewer*> viewers = viewersOf(owner);
+        const QList<HelpViewer*> viewers = owner->findChildren<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly);
         return viewers.size() == 1 ? viewers.first() : nullptr;
+    }
+
+    // Opens the topic `anchor` for the owner as its help button does; the owner's one viewer, or null.
+    HelpViewer* showTopic(const QString& anchor) const
+    {
+        ShowHelpTopic(m_owner.get(), anchor, OpeningFailure);
+        return onlyViewerOf(m_owner.get());
     }
 
     static QList<HelpViewer*> allViewers()
@@ -179,19 +183,14 @@ private slots:
 
     void archiveStatus_data()
     {
-        QTest::addColumn<QString>("library");
-        QTest::addColumn<QString>("fileContents"); // empty: use the compiled help file
-        QTest::addColumn<bool>("fileExists");
-        QTest::addColumn<int>("status");
-
-        QTest::newRow("compiled help") << DefaultLibrary << QString() << true << int(ChmFile::Status::Open);
-        QTest::newRow("missing file") << DefaultLibrary << QString() << false << int(ChmFile::Status::FileUnreadable);
-        QTest::newRow("damaged file") << DefaultLibrary << QString("<html>not an archive</html>") << true
-                                      << int(ChmFile::Status::FileUnreadable);
-        QTest::newRow("library missing") << MissingLibrary << QString() << true
-                                         << int(ChmFile::Status::LibraryUnavailable);
-        QTest::newRow("functions missing")
-            << LibraryWithoutChmFunctions << QString() << true << int(ChmFile::Status::LibraryUnavailable);
+        // An empty fileContents stands for the compiled help file.
+        const TestKit::DataTable<QString, QString, bool, int> row("library", "fileContents", "fileExists", "status");
+        row("compiled help", DefaultLibrary, QString(), true, int(ChmFile::Status::Open));
+        row("missing file", DefaultLibrary, QString(), false, int(ChmFile::Status::FileUnreadable));
+        row("damaged file", DefaultLibrary, QString("<html>not an archive</html>"), true,
+            int(ChmFile::Status::FileUnreadable));
+        row("library missing", MissingLibrary, QString(), true, int(ChmFile::Status::LibraryUnavailable));
+        row("functions missing", LibraryWithoutChmFunctions, QString(), true, int(ChmFile::Status::LibraryUnavailable));
     }
 
     void archiveStatus()
@@ -203,13 +202,10 @@ private slots:
 
         QTemporaryDir dir;
         QString fileName = dir.filePath("TSHelp.chm");
-        if (!fileContents.isEmpty()) {
-            QFile file(fileName);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fileContents.toUtf8());
-        } else if (fileExists) {
+        if (!fileContents.isEmpty())
+            QVERIFY(writeFile(fileName, fileContents.toUtf8()));
+        else if (fileExists)
             fileName = m_buildDir + "/TSHelp.chm";
-        }
         ChmFile::setLibraryName(library);
         const ChmFile archive(fileName);
         QCOMPARE(int(archive.status()), status);
@@ -221,14 +217,13 @@ private slots:
 
     void readsObjects_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("source"); // the file in the source tree, empty when the archive lacks it
-
+        // The source is the file in the source tree, empty when the archive lacks it.
+        const TestKit::DataTable<QString, QString> row("path", "source");
         const QString sources = QStringLiteral(QUANTARO_SOURCE_DIR);
-        QTest::newRow("page") << "/TSHelp.htm" << sources + "/help/TSHelp.htm";
-        QTest::newRow("style sheet") << "/TSHelp.css" << sources + "/help/TSHelp.css";
-        QTest::newRow("picture") << "/swap.png" << sources + "/src/app/images/swap.png";
-        QTest::newRow("missing page") << "/Nothing.htm" << QString();
+        row("page", "/TSHelp.htm", sources + "/help/TSHelp.htm");
+        row("style sheet", "/TSHelp.css", sources + "/help/TSHelp.css");
+        row("picture", "/swap.png", sources + "/src/app/images/swap.png");
+        row("missing page", "/Nothing.htm", QString());
     }
 
     void readsObjects()
@@ -249,14 +244,11 @@ private slots:
 
     void opensTopicScrolledToAnchor_data()
     {
-        QTest::addColumn<QString>("anchor");
-        QTest::addColumn<QString>("topic");
-        QTest::addColumn<QString>("heading");
-
-        QTest::newRow("contents") << QString("\\TSHelp.htm#a") << QString("a") << QString("Contents");
-        QTest::newRow("converter") << QString("\\TSHelp.htm#b") << QString("b") << QString("The converter window");
-        QTest::newRow("options") << QString("\\TSHelp.htm#e") << QString("e") << QString("The options window");
-        QTest::newRow("new values") << QString("\\TSHelp.htm#f") << QString("f") << QString("The New Values window");
+        const TestKit::DataTable<QString, QString, QString> row("anchor", "topic", "heading");
+        row("contents", "\\TSHelp.htm#a", "a", "Contents");
+        row("converter", "\\TSHelp.htm#b", "b", "The converter window");
+        row("options", "\\TSHelp.htm#e", "e", "The options window");
+        row("new values", "\\TSHelp.htm#f", "f", "The New Values window");
     }
 
     void opensTopicScrolledToAnchor()
@@ -265,10 +257,8 @@ private slots:
         QFETCH(QString, topic);
         QFETCH(QString, heading);
 
-        ShowHelpTopic(m_owner.get(), anchor, OpeningFailure);
-
+        HelpViewer* viewer = showTopic(anchor);
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
         QVERIFY(viewer->isWindow());
         QVERIFY(viewer->isVisible());
@@ -290,8 +280,7 @@ private slots:
 
     void loadsPicturesAndStyle()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
         QVERIFY(viewer);
 
         const QStringList names = imageNames(viewer->page()->document());
@@ -308,8 +297,7 @@ private slots:
 
     void followsLinksInsideTheArchive()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#a");
         QVERIFY(viewer);
 
         viewer->page()->setSource(QUrl("TSHelp.htm#f"));
@@ -325,17 +313,14 @@ private slots:
 
     void failureToInvokeShowsMessage_data()
     {
-        QTest::addColumn<QString>("library");
-        QTest::addColumn<QString>("reader"); // empty: the one beside the executable
-        QTest::addColumn<QString>("failureMessage");
-        QTest::addColumn<QString>("detail");
-
+        // An empty reader stands for the one beside the executable.
+        const TestKit::DataTable<QString, QString, QString, QString> row("library", "reader", "failureMessage",
+                                                                         "detail");
         const QString noReader = QStringLiteral("/nonexistent/quantaro-helpreader");
-        QTest::newRow("library missing") << MissingLibrary << QString() << OpeningFailure << "libchm.so.1";
-        QTest::newRow("functions missing")
-            << LibraryWithoutChmFunctions << QString() << OpeningFailure << "libchm.so.1";
-        QTest::newRow("options window text") << MissingLibrary << QString() << OpningFailure << "libchm.so.1";
-        QTest::newRow("reader missing") << DefaultLibrary << noReader << OpeningFailure << noReader;
+        row("library missing", MissingLibrary, QString(), OpeningFailure, "libchm.so.1");
+        row("functions missing", LibraryWithoutChmFunctions, QString(), OpeningFailure, "libchm.so.1");
+        row("options window text", MissingLibrary, QString(), OpningFailure, "libchm.so.1");
+        row("reader missing", DefaultLibrary, noReader, OpeningFailure, noReader);
     }
 
     void failureToInvokeShowsMessage()
@@ -360,14 +345,12 @@ private slots:
 
     void missingHelpShowsNotFoundPage_data()
     {
-        QTest::addColumn<QString>("fileContents"); // empty: use the compiled help file
-        QTest::addColumn<bool>("fileExists");
-        QTest::addColumn<QString>("anchor");
-
-        QTest::newRow("missing file") << QString() << false << "\\TSHelp.htm#b";
-        QTest::newRow("damaged file") << QString("MZ damaged") << true << "\\TSHelp.htm#b";
-        QTest::newRow("missing anchor") << QString() << true << "\\TSHelp.htm#zz";
-        QTest::newRow("missing page") << QString() << true << "\\Nothing.htm#b";
+        // An empty fileContents stands for the compiled help file.
+        const TestKit::DataTable<QString, bool, QString> row("fileContents", "fileExists", "anchor");
+        row("missing file", QString(), false, "\\TSHelp.htm#b");
+        row("damaged file", QString("MZ damaged"), true, "\\TSHelp.htm#b");
+        row("missing anchor", QString(), true, "\\TSHelp.htm#zz");
+        row("missing page", QString(), true, "\\Nothing.htm#b");
     }
 
     void missingHelpShowsNotFoundPage()
@@ -377,19 +360,13 @@ private slots:
         QFETCH(QString, anchor);
 
         QTemporaryDir dir;
-        if (!fileContents.isEmpty()) {
-            QFile file(dir.filePath("TSHelp.chm"));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(fileContents.toUtf8());
+        if (!fileContents.isEmpty())
+            QVERIFY(writeFile(dir.filePath("TSHelp.chm"), fileContents.toUtf8()));
+        if (!fileContents.isEmpty() || !fileExists)
             setHelpDirectory(dir.path());
-        } else if (!fileExists) {
-            setHelpDirectory(dir.path());
-        }
 
-        ShowHelpTopic(m_owner.get(), anchor, OpeningFailure);
-
+        HelpViewer* viewer = showTopic(anchor);
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
         QVERIFY(viewer->isVisible());
         QVERIFY(viewer->showsNotFoundPage());
@@ -399,12 +376,10 @@ private slots:
 
     void reusesTheViewerOfEachOwner()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-        QPointer<HelpViewer> first = onlyViewerOf(m_owner.get());
+        QPointer<HelpViewer> first = showTopic("\\TSHelp.htm#b");
         QVERIFY(first);
 
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
-        QCOMPARE(onlyViewerOf(m_owner.get()), first.data());
+        QCOMPARE(showTopic("\\TSHelp.htm#e"), first.data());
         QCOMPARE(first->page()->source().fragment(), QString("e"));
 
         // A page that could not be found does not stick to a reused viewer.
@@ -423,8 +398,7 @@ private slots:
         // A closed viewer is gone; the next request opens a new one.
         first->close();
         QTRY_VERIFY(!first);
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
-        QVERIFY(onlyViewerOf(m_owner.get()));
+        QVERIFY(showTopic("\\TSHelp.htm#a"));
         QVERIFY(MessageBox::takeRecords().isEmpty());
     }
 
@@ -436,8 +410,7 @@ private slots:
         QCOMPARE(helpDirectory(), QCoreApplication::applicationDirPath());
         QCOMPARE(ChmFile::readerProgram(), QCoreApplication::applicationDirPath() + "/quantaro-helpreader");
 
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#e", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#e");
         QVERIFY(viewer);
         QVERIFY(!viewer->showsNotFoundPage());
         QVERIFY(anchorBlock(viewer->page()->document(), "e").isValid());
@@ -455,12 +428,10 @@ private slots:
 
     void buttonPicturesAreBuiltIn_data()
     {
-        QTest::addColumn<QString>("resource");
-        QTest::addColumn<QString>("source");
-
+        const TestKit::DataTable<QString, QString> row("resource", "source");
         const QString images = QStringLiteral(QUANTARO_SOURCE_DIR "/src/app/images");
-        QTest::newRow("help") << ":/images/help.png" << images + "/help.png";
-        QTest::newRow("swap") << ":/images/swap.png" << images + "/swap.png";
+        row("help", ":/images/help.png", images + "/help.png");
+        row("swap", ":/images/swap.png", images + "/swap.png");
     }
 
     // The windows' buttons show these pictures from the program's resources.
@@ -498,8 +469,7 @@ private slots:
     // page, Back, Forward, Contents and Close, and the focus on the page.
     void viewerWindowNavigates()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
         QVERIFY(viewer);
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->page()));
 
@@ -545,8 +515,7 @@ private slots:
 
     void externalLinksOpenNothing()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#a");
         QVERIFY(viewer);
         const QUrl before = viewer->page()->source();
         emit viewer->page()->anchorClicked(QUrl("https://www.veltrin-tech.example/"));
@@ -561,8 +530,7 @@ private slots:
     // Screen readers get a document whose text is the page's words, without the text engine's markers.
     void pageIsAnAccessibleDocument()
     {
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#a", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#a");
         QVERIFY(viewer);
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(viewer->page());
         QVERIFY(iface);
@@ -597,11 +565,9 @@ private slots:
         int shown = 0;
         for (int copy = 0; copy < DamagedCopies; ++copy) {
             QVERIFY(writeFile(dir.filePath("TSHelp.chm"), flipped(help, random)));
-            ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-
+            HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
             const QByteArray where = "copy " + QByteArray::number(copy);
             QVERIFY2(MessageBox::takeRecords().isEmpty(), where);
-            HelpViewer* viewer = onlyViewerOf(m_owner.get());
             QVERIFY2(viewer, where);
             const bool hasTopic = anchorBlock(viewer->page()->document(), "b").isValid();
             QVERIFY2(hasTopic != viewer->showsNotFoundPage(), where);
@@ -645,10 +611,8 @@ private slots:
         ChmFile::setReaderProgram(reader);
         ChmFile::setRequestTimeout(ShortTimeout);
 
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
         QVERIFY(viewer);
         QVERIFY(viewer->showsNotFoundPage());
         QVERIFY(viewer->page()->toPlainText().contains("Help topic not found"));
@@ -660,12 +624,10 @@ private slots:
 
     void pageOfNestedTables_data()
     {
-        QTest::addColumn<int>("depth");
-        QTest::addColumn<bool>("shown");
-
-        QTest::newRow("one table") << 1 << true;
-        QTest::newRow("tables three deep") << 3 << true;
-        QTest::newRow("tables forty deep") << 40 << false;
+        const TestKit::DataTable<int, bool> row("depth", "shown");
+        row("one table", 1, true);
+        row("tables three deep", 3, true);
+        row("tables forty deep", 40, false);
     }
 
     // Qt's layout time doubles with each table inside a table: a damaged page
@@ -691,9 +653,7 @@ private slots:
                           QByteArray::fromStdString(message(0, quint32(page.size()), page.toStdString()))));
         ChmFile::setReaderProgram(reader);
 
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
         QVERIFY(viewer);
         QCOMPARE(viewer->showsNotFoundPage(), !shown);
         QCOMPARE(anchorBlock(viewer->page()->document(), "b").isValid(), shown);
@@ -715,8 +675,7 @@ private slots:
         QFETCH(int, signal);
 
         ChmFile::setRequestTimeout(ShortTimeout);
-        ShowHelpTopic(m_owner.get(), "\\TSHelp.htm#b", OpeningFailure);
-        HelpViewer* viewer = onlyViewerOf(m_owner.get());
+        HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
         QVERIFY(viewer);
         QVERIFY(!viewer->showsNotFoundPage());
         const ChmFile* archive = viewer->page()->archive();
@@ -738,34 +697,28 @@ private slots:
 
     void readerMessagesAreChecked_data()
     {
-        QTest::addColumn<bool>("request");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("state");
-        QTest::addColumn<int>("payloadSize");
-
+        const TestKit::DataTable<bool, QByteArray, int, int> row("request", "bytes", "state", "payloadSize");
         using namespace HelpReaderProtocol;
         const auto bytes = [](const std::string& text) { return QByteArray(text.data(), qsizetype(text.size())); };
         const int complete = int(State::Complete);
         const int incomplete = int(State::Incomplete);
         const int malformed = int(State::Malformed);
-        QTest::newRow("open") << true << bytes(message('O', 4, "a.ch")) << complete << 4;
-        QTest::newRow("read, more behind") << true << bytes(message('R', 2, "/a") + "R") << complete << 2;
-        QTest::newRow("read, cut short") << true << bytes(message('R', 3, "/a")) << incomplete << 0;
-        QTest::newRow("header cut short") << true << bytes(message('R', 3, "").substr(0, 3)) << incomplete << 0;
-        QTest::newRow("nothing") << true << QByteArray() << incomplete << 0;
-        QTest::newRow("unknown request") << true << bytes(message('X', 0, "")) << malformed << 0;
-        QTest::newRow("unknown request, first byte") << true << QByteArray("X") << malformed << 0;
-        QTest::newRow("path too long") << true << bytes(message('R', MaxRequestPayload + 1, "")) << malformed << 0;
-        QTest::newRow("longest path") << true
-                                      << bytes(message('R', MaxRequestPayload, std::string(MaxRequestPayload, 'a')))
-                                      << complete << int(MaxRequestPayload);
-        QTest::newRow("page read") << false << bytes(message(0, 3, "abc")) << complete << 3;
-        QTest::newRow("not found") << false << bytes(message(1, 0, "")) << complete << 0;
-        QTest::newRow("not found with a payload") << false << bytes(message(1, 1, "x")) << malformed << 0;
-        QTest::newRow("unknown reply") << false << bytes(message(9, 0, "")) << malformed << 0;
-        QTest::newRow("reply too long") << false << bytes(message(0, MaxReplyPayload + 1, "")) << malformed << 0;
-        QTest::newRow("longest reply, cut short")
-            << false << bytes(message(0, MaxReplyPayload, "ab")) << incomplete << 0;
+        row("open", true, bytes(message('O', 4, "a.ch")), complete, 4);
+        row("read, more behind", true, bytes(message('R', 2, "/a") + "R"), complete, 2);
+        row("read, cut short", true, bytes(message('R', 3, "/a")), incomplete, 0);
+        row("header cut short", true, bytes(message('R', 3, "").substr(0, 3)), incomplete, 0);
+        row("nothing", true, QByteArray(), incomplete, 0);
+        row("unknown request", true, bytes(message('X', 0, "")), malformed, 0);
+        row("unknown request, first byte", true, QByteArray("X"), malformed, 0);
+        row("path too long", true, bytes(message('R', MaxRequestPayload + 1, "")), malformed, 0);
+        row("longest path", true, bytes(message('R', MaxRequestPayload, std::string(MaxRequestPayload, 'a'))), complete,
+            int(MaxRequestPayload));
+        row("page read", false, bytes(message(0, 3, "abc")), complete, 3);
+        row("not found", false, bytes(message(1, 0, "")), complete, 0);
+        row("not found with a payload", false, bytes(message(1, 1, "x")), malformed, 0);
+        row("unknown reply", false, bytes(message(9, 0, "")), malformed, 0);
+        row("reply too long", false, bytes(message(0, MaxReplyPayload + 1, "")), malformed, 0);
+        row("longest reply, cut short", false, bytes(message(0, MaxReplyPayload, "ab")), incomplete, 0);
     }
 
     // Messages either way are taken whole, awaited while cut short, and refused

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
@@ -285,112 +286,104 @@ class TestKilled : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void killedWriterLeavesAWholeCatalogue_data();
-    void killedWriterLeavesAWholeCatalogue();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        m_seed = suiteSeed();
+        qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
+        QVERIFY2(QFileInfo(QStringLiteral(WRITER_CHILD)).isExecutable(), WRITER_CHILD);
+    }
+
+    void killedWriterLeavesAWholeCatalogue_data()
+    {
+        const TestKit::DataTable<QStringList, quint32> row("settings", "salt");
+        row("the program's own settings", QStringList(), 1u);
+        row("rollback journal, synchronous FULL", QStringList{"delete", "full"}, 2u);
+        row("write-ahead log, synchronous NORMAL", QStringList{"wal", "normal"}, 3u);
+    }
+
+    void killedWriterLeavesAWholeCatalogue()
+    {
+        QFETCH(QStringList, settings);
+        QFETCH(quint32, salt);
+        TestDatabase db;
+        Model model;
+        seed(db, model);
+        QRandomGenerator random(m_seed ^ (salt * 0x9E3779B9u));
+
+        for (int run = 0; run < RunsPerSetting; ++run) {
+            const int lifeMs = int(random.bounded(MaxLifeMs + 1));
+            const QStringList arguments =
+                QStringList{db.path(), QString::number(random.generate()), QString::number(run)} + settings;
+            const Report report = readReport(runAndKill(arguments, lifeMs), model);
+            const QString where =
+                QStringLiteral("seed %1, run %2, killed %3 ms after ready").arg(m_seed).arg(run).arg(lifeMs);
+            QVERIFY2(report.fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + report.fault));
+
+            Catalogue catalogue;
+            {
+                Reader reader(db.path());
+                const QString error = reader.read(catalogue);
+                QVERIFY2(error.isEmpty(), qPrintable(where + QStringLiteral(": ") + error));
+            }
+            QVERIFY2(catalogue.integrity == QLatin1String("ok"),
+                     qPrintable(where + QStringLiteral(": ") + catalogue.integrity));
+            const QStringList problems = checkFlags(catalogue, report, model) + checkAdditions(catalogue, model);
+            QVERIFY2(problems.isEmpty(), qPrintable(where + QStringLiteral(":\n") + problems.join(QLatin1Char('\n'))));
+            ++m_kills;
+            m_writes += report.finishedWrites;
+            if (report.killedMidWrite)
+                ++m_midWrite;
+        }
+
+        // The program itself still opens the catalogue the last writer left.
+        try {
+            db.openShared();
+        } catch (const RuntimeError& error) {
+            QFAIL(qPrintable(error.description()));
+        }
+        QVERIFY(modMain::dbConnection.isOpen());
+    }
+
+    void cleanupTestCase()
+    {
+        qInfo("kills survived: %d (%d inside an announced write); writes confirmed before the kills: %d", m_kills,
+              m_midWrite, m_writes);
+    }
 
 private:
     // Starts the writer, lets it run for a while, kills it; returns its output.
-    QByteArray runAndKill(const QStringList& arguments, int lifeMs);
+    QByteArray runAndKill(const QStringList& arguments, int lifeMs)
+    {
+        QProcess writer;
+        writer.start(QStringLiteral(WRITER_CHILD), arguments);
+        if (!writer.waitForStarted(StartTimeoutMs))
+            return QByteArray("fault cannot start the writer\n");
+        QByteArray output;
+        QElapsedTimer clock;
+        clock.start();
+        while (!output.contains("ready\n") && writer.state() == QProcess::Running && clock.elapsed() < StartTimeoutMs) {
+            writer.waitForReadyRead(100);
+            output += writer.readAllStandardOutput();
+        }
+        clock.restart();
+        while (writer.state() == QProcess::Running && clock.elapsed() < lifeMs) {
+            writer.waitForReadyRead(int(lifeMs - clock.elapsed()));
+            output += writer.readAllStandardOutput();
+        }
+        const bool running = writer.state() == QProcess::Running;
+        writer.kill();
+        writer.waitForFinished(StartTimeoutMs);
+        output += writer.readAllStandardOutput();
+        if (!running)
+            output += "\nfault the writer ended by itself: " + writer.readAllStandardError() + '\n';
+        return output;
+    }
 
     quint32 m_seed = DefaultSeed;
     int m_kills = 0;
     int m_midWrite = 0;
     int m_writes = 0;
 };
-
-void TestKilled::initTestCase()
-{
-    m_seed = suiteSeed();
-    qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
-    QVERIFY2(QFileInfo(QStringLiteral(WRITER_CHILD)).isExecutable(), WRITER_CHILD);
-}
-
-void TestKilled::killedWriterLeavesAWholeCatalogue_data()
-{
-    QTest::addColumn<QStringList>("settings");
-    QTest::addColumn<quint32>("salt");
-    QTest::newRow("the program's own settings") << QStringList() << 1u;
-    QTest::newRow("rollback journal, synchronous FULL") << QStringList{"delete", "full"} << 2u;
-    QTest::newRow("write-ahead log, synchronous NORMAL") << QStringList{"wal", "normal"} << 3u;
-}
-
-QByteArray TestKilled::runAndKill(const QStringList& arguments, int lifeMs)
-{
-    QProcess writer;
-    writer.start(QStringLiteral(WRITER_CHILD), arguments);
-    if (!writer.waitForStarted(StartTimeoutMs))
-        return QByteArray("fault cannot start the writer\n");
-    QByteArray output;
-    QElapsedTimer clock;
-    clock.start();
-    while (!output.contains("ready\n") && writer.state() == QProcess::Running && clock.elapsed() < StartTimeoutMs) {
-        writer.waitForReadyRead(100);
-        output += writer.readAllStandardOutput();
-    }
-    clock.restart();
-    while (writer.state() == QProcess::Running && clock.elapsed() < lifeMs) {
-        writer.waitForReadyRead(int(lifeMs - clock.elapsed()));
-        output += writer.readAllStandardOutput();
-    }
-    const bool running = writer.state() == QProcess::Running;
-    writer.kill();
-    writer.waitForFinished(StartTimeoutMs);
-    output += writer.readAllStandardOutput();
-    if (!running)
-        output += "\nfault the writer ended by itself: " + writer.readAllStandardError() + '\n';
-    return output;
-}
-
-void TestKilled::killedWriterLeavesAWholeCatalogue()
-{
-    QFETCH(QStringList, settings);
-    QFETCH(quint32, salt);
-    TestDatabase db;
-    Model model;
-    seed(db, model);
-    QRandomGenerator random(m_seed ^ (salt * 0x9E3779B9u));
-
-    for (int run = 0; run < RunsPerSetting; ++run) {
-        const int lifeMs = int(random.bounded(MaxLifeMs + 1));
-        const QStringList arguments =
-            QStringList{db.path(), QString::number(random.generate()), QString::number(run)} + settings;
-        const Report report = readReport(runAndKill(arguments, lifeMs), model);
-        const QString where =
-            QStringLiteral("seed %1, run %2, killed %3 ms after ready").arg(m_seed).arg(run).arg(lifeMs);
-        QVERIFY2(report.fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + report.fault));
-
-        Catalogue catalogue;
-        {
-            Reader reader(db.path());
-            const QString error = reader.read(catalogue);
-            QVERIFY2(error.isEmpty(), qPrintable(where + QStringLiteral(": ") + error));
-        }
-        QVERIFY2(catalogue.integrity == QLatin1String("ok"),
-                 qPrintable(where + QStringLiteral(": ") + catalogue.integrity));
-        const QStringList problems = checkFlags(catalogue, report, model) + checkAdditions(catalogue, model);
-        QVERIFY2(problems.isEmpty(), qPrintable(where + QStringLiteral(":\n") + problems.join(QLatin1Char('\n'))));
-        ++m_kills;
-        m_writes += report.finishedWrites;
-        if (report.killedMidWrite)
-            ++m_midWrite;
-    }
-
-    // The program itself still opens the catalogue the last writer left.
-    try {
-        db.openShared();
-    } catch (const RuntimeError& error) {
-        QFAIL(qPrintable(error.description()));
-    }
-    QVERIFY(modMain::dbConnection.isOpen());
-}
-
-void TestKilled::cleanupTestCase()
-{
-    qInfo("kills survived: %d (%d inside an announced write); writes confirmed before the kills: %d", m_kills,
-          m_midWrite, m_writes);
-}
 
 QTEST_MAIN(TestKilled)
 #include "tst_killed.moc"

@@ -1,5 +1,6 @@
 // Colours and pictures of every window on dark and light palettes and at
 // double pixel density; every control's room at large default fonts.
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
@@ -274,14 +275,11 @@ private slots:
 
     void readableOnDark_data()
     {
-        QTest::addColumn<QString>("style");
-        QTest::addColumn<QPalette>("palette");
-        QTest::newRow("Fusion, dark grey")
-            << "Fusion" << darkPalette(QColor(53, 53, 53), QColor(35, 35, 35), QColor(53, 53, 53));
-        QTest::newRow("application palette, near black")
-            << m_style << darkPalette(QColor(20, 20, 24), QColor(10, 10, 10), QColor(45, 45, 50));
-        QTest::newRow("Fusion, dark blue")
-            << "Fusion" << darkPalette(QColor(25, 35, 60), QColor(15, 20, 40), QColor(40, 50, 80));
+        const TestKit::DataTable<QString, QPalette> row("style", "palette");
+        row("Fusion, dark grey", "Fusion", darkPalette(QColor(53, 53, 53), QColor(35, 35, 35), QColor(53, 53, 53)));
+        row("application palette, near black", m_style,
+            darkPalette(QColor(20, 20, 24), QColor(10, 10, 10), QColor(45, 45, 50)));
+        row("Fusion, dark blue", "Fusion", darkPalette(QColor(25, 35, 60), QColor(15, 20, 40), QColor(40, 50, 80)));
     }
     void readableOnDark()
     {
@@ -387,16 +385,11 @@ private slots:
     // they are not the 1x images blown up.
     void buttonIconsAtDoubleDensity_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("converter help") << "frmUnitConv"
-                                        << "cmdHelp_0";
-        QTest::newRow("converter swap") << "frmUnitConv"
-                                        << "cmdSwap";
-        QTest::newRow("new values help") << "frmNew"
-                                         << "cmdHelp_0";
-        QTest::newRow("options help") << "frmOptions"
-                                      << "cmdHelp_0";
+        const TestKit::DataTable<QString, QString> row("window", "button");
+        row("converter help", "frmUnitConv", "cmdHelp_0");
+        row("converter swap", "frmUnitConv", "cmdSwap");
+        row("new values help", "frmNew", "cmdHelp_0");
+        row("options help", "frmOptions", "cmdHelp_0");
     }
     void buttonIconsAtDoubleDensity()
     {
@@ -518,9 +511,9 @@ private slots:
     // past its bottom edge stretches with it, and what ends above that edge stays.
     void roomAddedBelowWhatNeedsIt_data()
     {
-        QTest::addColumn<qreal>("points");
-        QTest::newRow("default") << 0.0;
-        QTest::newRow("20 pt") << 20.0;
+        const TestKit::DataTable<qreal> row("points");
+        row("default", 0.0);
+        row("20 pt", 20.0);
     }
     void roomAddedBelowWhatNeedsIt()
     {

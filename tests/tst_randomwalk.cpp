@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "Gestures.h"
 #include "TestDatabase.h"
 
@@ -224,17 +225,9 @@ private:
         return QStringLiteral("%1: pick \"%2\"").arg(where, combo->itemText(index));
     }
 
-    QString typeInto(QLineEdit* box, const QString& text, const QString& where)
+    static QString typeInto(QLineEdit* box, const QString& text, const QString& where)
     {
-        box->clear();
-        // Plain letters are typed key by key; the rest is pasted in.
-        bool plain = true;
-        for (const QChar c : text)
-            plain = plain && c.unicode() < 128;
-        if (plain)
-            QTest::keyClicks(box, text);
-        else
-            box->setText(text);
+        TestKit::typeInto(box, text);
         return QStringLiteral("%1: type \"%2\"").arg(where, text);
     }
 
@@ -776,10 +769,92 @@ class TestRandomWalk : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void walkKeepsEveryWindowTrue_data();
-    void walkKeepsEveryWindowTrue();
-    void cleanupTestCase();
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        MessageBox::setIntercepting(true);
+        m_seed = suiteSeed();
+        qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
+    }
+
+    void walkKeepsEveryWindowTrue_data()
+    {
+        const TestKit::DataTable<bool, QString, int, quint32, bool> row("shipped", "locale", "steps", "salt",
+                                                                        "realBoxes");
+        row("small catalogue", false, "C", 2000, 0u, false);
+        row("shipped catalogue", true, "C", 1000, 1u, false);
+        row("small catalogue, German numbers", false, "de_DE", 1000, 2u, false);
+        row("small catalogue, real boxes", false, "C", 1500, 3u, true);
+    }
+
+    void walkKeepsEveryWindowTrue()
+    {
+        QFETCH(bool, shipped);
+        QFETCH(QString, locale);
+        QFETCH(int, steps);
+        QFETCH(quint32, salt);
+        QFETCH(bool, realBoxes);
+        QLocale::setDefault(QLocale(locale));
+        MessageBox::setIntercepting(!realBoxes);
+        TestDatabase db;
+        if (shipped)
+            db.useShippedCatalogue();
+        else
+            seed(db);
+        db.openShared();
+        MDIMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        const quint32 seed = m_seed + salt;
+        Walk walk(db, main, seed);
+        std::unique_ptr<RealBoxes> boxes = realBoxes ? std::make_unique<RealBoxes>(walk, main, seed) : nullptr;
+        QStringList recent;
+
+        for (int step = 1; step <= steps; ++step) {
+            QString done;
+            QString escaped;
+            try {
+                done = walk.step();
+            } catch (const std::exception& error) {
+                escaped = QString::fromLocal8Bit(error.what());
+            } catch (...) {
+                escaped = QStringLiteral("an unknown exception");
+            }
+            if (boxes) {
+                const QStringList unloads = boxes->unloadsDone();
+                if (!unloads.isEmpty())
+                    done += QStringLiteral(" [while a box was open: %1]").arg(unloads.join(QStringLiteral(", ")));
+            }
+            recent << done;
+            if (recent.size() > 8)
+                recent.removeFirst();
+            const QString where = QStringLiteral("seed %1, step %2 (%3); steps before:\n  %4")
+                                      .arg(seed)
+                                      .arg(step)
+                                      .arg(done, recent.mid(0, recent.size() - 1).join(QStringLiteral("\n  ")));
+            QVERIFY2(escaped.isEmpty(), qPrintable(QStringLiteral("%1 escaped at %2").arg(escaped, where)));
+            const QStringList problems = walk.check();
+            QVERIFY2(problems.isEmpty(),
+                     qPrintable(problems.join(QLatin1Char('\n')) + QStringLiteral("\nat ") + where));
+            ++m_steps;
+        }
+        for (auto it = walk.boxes().cbegin(); it != walk.boxes().cend(); ++it)
+            m_boxes[it.key()] += it.value();
+        m_rowsAdded += walk.rowsAdded();
+        m_flagChanges += walk.flagChanges();
+        if (boxes) {
+            qInfo("windows unloaded while their box was open: %d", boxes->unloadsWhileOpen());
+            QVERIFY(boxes->unloadsWhileOpen() > 0);
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        qInfo("random steps run: %d (rows added: %d, flags changed: %d)", m_steps, m_rowsAdded, m_flagChanges);
+        for (auto it = m_boxes.cbegin(); it != m_boxes.cend(); ++it)
+            qInfo("  %5d x box \"%s\"", it.value(), qPrintable(it.key()));
+    }
 
 private:
     quint32 m_seed = DefaultSeed;
@@ -788,95 +863,6 @@ private:
     int m_flagChanges = 0;
     QMap<QString, int> m_boxes;
 };
-
-void TestRandomWalk::initTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    MessageBox::setIntercepting(true);
-    m_seed = suiteSeed();
-    qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
-}
-
-void TestRandomWalk::walkKeepsEveryWindowTrue_data()
-{
-    QTest::addColumn<bool>("shipped");
-    QTest::addColumn<QString>("locale");
-    QTest::addColumn<int>("steps");
-    QTest::addColumn<quint32>("salt");
-    QTest::addColumn<bool>("realBoxes");
-    QTest::newRow("small catalogue") << false << "C" << 2000 << 0u << false;
-    QTest::newRow("shipped catalogue") << true << "C" << 1000 << 1u << false;
-    QTest::newRow("small catalogue, German numbers") << false << "de_DE" << 1000 << 2u << false;
-    QTest::newRow("small catalogue, real boxes") << false << "C" << 1500 << 3u << true;
-}
-
-void TestRandomWalk::walkKeepsEveryWindowTrue()
-{
-    QFETCH(bool, shipped);
-    QFETCH(QString, locale);
-    QFETCH(int, steps);
-    QFETCH(quint32, salt);
-    QFETCH(bool, realBoxes);
-    QLocale::setDefault(QLocale(locale));
-    MessageBox::setIntercepting(!realBoxes);
-    TestDatabase db;
-    if (shipped)
-        db.useShippedCatalogue();
-    else
-        seed(db);
-    db.openShared();
-    MDIMain main;
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
-    const quint32 seed = m_seed + salt;
-    Walk walk(db, main, seed);
-    std::unique_ptr<RealBoxes> boxes = realBoxes ? std::make_unique<RealBoxes>(walk, main, seed) : nullptr;
-    QStringList recent;
-
-    for (int step = 1; step <= steps; ++step) {
-        QString done;
-        QString escaped;
-        try {
-            done = walk.step();
-        } catch (const std::exception& error) {
-            escaped = QString::fromLocal8Bit(error.what());
-        } catch (...) {
-            escaped = QStringLiteral("an unknown exception");
-        }
-        if (boxes) {
-            const QStringList unloads = boxes->unloadsDone();
-            if (!unloads.isEmpty())
-                done += QStringLiteral(" [while a box was open: %1]").arg(unloads.join(QStringLiteral(", ")));
-        }
-        recent << done;
-        if (recent.size() > 8)
-            recent.removeFirst();
-        const QString where = QStringLiteral("seed %1, step %2 (%3); steps before:\n  %4")
-                                  .arg(seed)
-                                  .arg(step)
-                                  .arg(done, recent.mid(0, recent.size() - 1).join(QStringLiteral("\n  ")));
-        QVERIFY2(escaped.isEmpty(), qPrintable(QStringLiteral("%1 escaped at %2").arg(escaped, where)));
-        const QStringList problems = walk.check();
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n')) + QStringLiteral("\nat ") + where));
-        ++m_steps;
-    }
-    for (auto it = walk.boxes().cbegin(); it != walk.boxes().cend(); ++it)
-        m_boxes[it.key()] += it.value();
-    m_rowsAdded += walk.rowsAdded();
-    m_flagChanges += walk.flagChanges();
-    if (boxes) {
-        qInfo("windows unloaded while their box was open: %d", boxes->unloadsWhileOpen());
-        QVERIFY(boxes->unloadsWhileOpen() > 0);
-    }
-}
-
-void TestRandomWalk::cleanupTestCase()
-{
-    QLocale::setDefault(QLocale::c());
-    qInfo("random steps run: %d (rows added: %d, flags changed: %d)", m_steps, m_rowsAdded, m_flagChanges);
-    for (auto it = m_boxes.cbegin(); it != m_boxes.cend(); ++it)
-        qInfo("  %5d x box \"%s\"", it.value(), qPrintable(it.key()));
-}
 
 QTEST_MAIN(TestRandomWalk)
 #include "tst_randomwalk.moc"

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
@@ -83,19 +84,15 @@ class TestSortedLists : public QObject
 private:
     static void addCases()
     {
-        QTest::addColumn<Entries>("before");
-        QTest::addColumn<Entries>("added");
-
-        QTest::newRow("mixed case") << Entries{} << Entries{{"b", 1}, {"A", 2}, {"a", 3}, {"B", 4}, {"c", 5}, {"C", 6}};
-        QTest::newRow("equal texts keep their order")
-            << Entries{} << Entries{{"Foot", 10}, {"foot", 11}, {"FOOT", 12}, {"Inch", 13}, {"foot", 14}};
-        QTest::newRow("reverse order") << Entries{} << Entries{{"yard", 1}, {"mile", 2}, {"Inch", 3}, {"foot", 4}};
-        QTest::newRow("digits, blanks and accents")
-            << Entries{} << Entries{{"m2", 1}, {"m 2", 2}, {"M10", 3}, {QStringLiteral("\u00e9tal"), 4}, {"Etal", 5}};
-        QTest::newRow("one entry") << Entries{} << Entries{{"Metre", -7}};
-        QTest::newRow("nothing") << Entries{} << Entries{};
-        QTest::newRow("into a filled widget")
-            << Entries{{"Mass", 1}, {"area", 2}} << Entries{{"Area", 3}, {"mass", 4}, {"Length", 5}};
+        const TestKit::DataTable<Entries, Entries> row("before", "added");
+        row("mixed case", {}, {{"b", 1}, {"A", 2}, {"a", 3}, {"B", 4}, {"c", 5}, {"C", 6}});
+        row("equal texts keep their order", {}, {{"Foot", 10}, {"foot", 11}, {"FOOT", 12}, {"Inch", 13}, {"foot", 14}});
+        row("reverse order", {}, {{"yard", 1}, {"mile", 2}, {"Inch", 3}, {"foot", 4}});
+        row("digits, blanks and accents", {},
+            {{"m2", 1}, {"m 2", 2}, {"M10", 3}, {QStringLiteral("\u00e9tal"), 4}, {"Etal", 5}});
+        row("one entry", {}, {{"Metre", -7}});
+        row("nothing", {}, {});
+        row("into a filled widget", {{"Mass", 1}, {"area", 2}}, {{"Area", 3}, {"mass", 4}, {"Length", 5}});
     }
 
 private slots:
@@ -260,16 +257,13 @@ private slots:
     // failure then goes on to the caller.
     void fillFromRows_data()
     {
-        QTest::addColumn<bool>("visibleOnly");
-        QTest::addColumn<bool>("badRow");
-        QTest::addColumn<QStringList>("listed");
-        QTest::addColumn<int>("error");
+        const TestKit::DataTable<bool, bool, QStringList, int> row("visibleOnly", "badRow", "listed", "error");
         const QStringList all{"Foot=2", "hidden=3", "Metre=1", "odd flag=4"};
-        QTest::newRow("every row") << false << false << all << 0;
-        QTest::newRow("visible rows") << true << false << QStringList{"Foot=2", "Metre=1"} << 0;
-        QTest::newRow("every row, then a bad one") << false << true << all << int(ErrorNumber::InvalidUseOfNull);
-        QTest::newRow("visible rows, then a bad one")
-            << true << true << QStringList{"Foot=2", "Metre=1"} << int(ErrorNumber::InvalidUseOfNull);
+        row("every row", false, false, all, 0);
+        row("visible rows", true, false, QStringList{"Foot=2", "Metre=1"}, 0);
+        row("every row, then a bad one", false, true, all, int(ErrorNumber::InvalidUseOfNull));
+        row("visible rows, then a bad one", true, true, QStringList{"Foot=2", "Metre=1"},
+            int(ErrorNumber::InvalidUseOfNull));
     }
 
     void fillFromRows()

@@ -3,6 +3,9 @@
 // Every test runs the real program (or the program with a scripted user) as a
 // process in a folder of its own, set up by the build's own catalogue steps.
 
+#include "DataTable.h"
+#include "TestDatabase.h"
+
 #include "data/CatalogueUpdate.h"
 
 #include <QCryptographicHash>
@@ -12,7 +15,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtTest>
 
 #include <pwd.h>
@@ -30,7 +32,8 @@ QString buildFile(const QString& name)
     return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
 }
 
-// All rows of a query on the file at `path`, as text, read on a connection of its own.
+// All rows of a query on the file at `path`, as text, run on a connection of
+// its own; ends the run when the query fails.
 QList<QStringList> rowsOf(const QString& path, const QString& sql, const QVariantList& params = {})
 {
     static int serial = 0;
@@ -47,32 +50,21 @@ QList<QStringList> rowsOf(const QString& path, const QString& sql, const QVarian
             query.addBindValue(param);
         if (!query.exec())
             qFatal("cannot run %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << query.value(i).toString();
-            rows << row;
-        }
+        rows = TestDatabase::readRows(query);
     }
     QSqlDatabase::removeDatabase(name);
     return rows;
 }
 
+// The first field of the first row of a query on the file at `path`.
+QString valueOf(const QString& path, const QString& sql, const QVariantList& params = {})
+{
+    return rowsOf(path, sql, params).value(0).value(0);
+}
+
 void execOn(const QString& path, const QString& sql, const QVariantList& params = {})
 {
-    static int serial = 0;
-    const QString name = QStringLiteral("userdata-write-%1").arg(++serial);
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.prepare(sql));
-        for (const QVariant& param : params)
-            query.addBindValue(param);
-        QVERIFY2(query.exec(), qPrintable(query.lastError().text()));
-    }
-    QSqlDatabase::removeDatabase(name);
+    rowsOf(path, sql, params);
 }
 
 QByteArray digest(const QString& path)
@@ -86,14 +78,12 @@ QByteArray digest(const QString& path)
 // the catalogue and in the user record.
 int userPropertyRows(const QString& path, const QString& name)
 {
-    return rowsOf(path,
-                  QStringLiteral("select (select count(*) from tbProperty where propname = ?)"
-                                 " + (select count(*) from tbUserProperty where propname = ?)"
-                                 " + (select count(*) from tbUnits where uname = ?)"
-                                 " + (select count(*) from tbUserUnits where uname = ?)"),
-                  {name, name, name + QStringLiteral(" unit"), name + QStringLiteral(" unit")})
-        .value(0)
-        .value(0)
+    return valueOf(path,
+                   QStringLiteral("select (select count(*) from tbProperty where propname = ?)"
+                                  " + (select count(*) from tbUserProperty where propname = ?)"
+                                  " + (select count(*) from tbUnits where uname = ?)"
+                                  " + (select count(*) from tbUserUnits where uname = ?)"),
+                   {name, name, name + QStringLiteral(" unit"), name + QStringLiteral(" unit")})
         .toInt();
 }
 
@@ -372,24 +362,15 @@ private slots:
         const QString live = dir.filePath(Live);
         addAsUser(dir.path(), QStringLiteral("My property"));
 
-        const QString renamed = rowsOf(live, QStringLiteral("select UID from tbUnits where uname = ?"),
-                                       {QStringLiteral("Megabyte (10^6 bytes) per minute")})
-                                    .value(0)
-                                    .value(0);
-        const QString corrected = rowsOf(live, QStringLiteral("select UID from tbUnits where uname = ?"),
-                                         {QStringLiteral("Gigabyte (10^9 bytes) per hour")})
-                                      .value(0)
-                                      .value(0);
+        const QString uidOf = QStringLiteral("select UID from tbUnits where uname = ?");
+        const QString renamed = valueOf(live, uidOf, {QStringLiteral("Megabyte (10^6 bytes) per minute")});
+        const QString corrected = valueOf(live, uidOf, {QStringLiteral("Gigabyte (10^9 bytes) per hour")});
         QVERIFY(!renamed.isEmpty() && !corrected.isEmpty());
-        const QString oldFactor =
-            rowsOf(live, QStringLiteral("select factor from tbUnits where UID = ?"), {corrected}).value(0).value(0);
-        const QString clash =
-            QString::number(rowsOf(live, QStringLiteral("select max(cast(UID as integer)) from tbUnits"
-                                                        " where UID not in (select UID from tbUserUnits)"))
-                                .value(0)
-                                .value(0)
-                                .toInt() +
-                            1);
+        const QString factorOf = QStringLiteral("select factor from tbUnits where UID = ?");
+        const QString oldFactor = valueOf(live, factorOf, {corrected});
+        const QString lastShipped = QStringLiteral(
+            "select max(cast(UID as integer)) from tbUnits where UID not in (select UID from tbUserUnits)");
+        const QString clash = QString::number(valueOf(live, lastShipped).toInt() + 1);
         execOn(live, QStringLiteral("update tbUnits set df = '1' where UID in (?, ?)"), {renamed, corrected});
         execOn(live, QStringLiteral("update tbProperty set propDF = '1' where PropID = '1012'"));
         for (const char* table : {"tbUnits", "tbUserUnits"})
@@ -430,8 +411,7 @@ private slots:
         QCOMPARE(added.first().at(2), QStringLiteral("0"));
         QCOMPARE(rowsOf(live, QStringLiteral("select uname, df from tbUnits where UID = ?"), {renamed}),
                  QList<QStringList>({{"Megabyte per minute", "1"}}));
-        const QString newFactor =
-            rowsOf(live, QStringLiteral("select factor from tbUnits where UID = ?"), {corrected}).value(0).value(0);
+        const QString newFactor = valueOf(live, factorOf, {corrected});
         QVERIFY(newFactor != oldFactor);
         QCOMPARE(newFactor.toDouble(), 1800 / 8e9);
 
@@ -530,22 +510,19 @@ private slots:
 
     void changedUnderTheProgramIsRefused_data()
     {
-        QTest::addColumn<Tamper>("how");
-        QTest::addColumn<QString>("told");
-        QTest::addColumn<bool>("stillACatalogue");
-        QTest::addColumn<bool>("otherWrites");
+        const TestKit::DataTable<Tamper, QString, bool, bool> row("how", "told", "stillACatalogue", "otherWrites");
         const QString changed = QStringLiteral("changed by another program");
         const QString logGone = QStringLiteral("Tessaly.mdb-wal\", which Quantaro keeps");
         const QString indexGone = QStringLiteral("Tessaly.mdb-shm\", which Quantaro keeps");
         const QString replaced = QStringLiteral("deleted or replaced");
-        QTest::newRow("file truncated in place") << Tamper::TruncateInPlace << changed << false << false;
-        QTest::newRow("file overwritten in place by a catalogue of the same size")
-            << Tamper::OverwriteInPlace << changed << true << false;
-        QTest::newRow("-wal deleted") << Tamper::DeleteLog << logGone << true << false;
-        QTest::newRow("-shm deleted") << Tamper::DeleteIndex << indexGone << true << false;
-        QTest::newRow("-wal deleted, then another program writes") << Tamper::DeleteLog << logGone << true << true;
-        QTest::newRow("-shm deleted, then another program writes") << Tamper::DeleteIndex << indexGone << true << true;
-        QTest::newRow("file replaced by rename") << Tamper::ReplaceByRename << replaced << true << false;
+        row("file truncated in place", Tamper::TruncateInPlace, changed, false, false);
+        row("file overwritten in place by a catalogue of the same size", Tamper::OverwriteInPlace, changed, true,
+            false);
+        row("-wal deleted", Tamper::DeleteLog, logGone, true, false);
+        row("-shm deleted", Tamper::DeleteIndex, indexGone, true, false);
+        row("-wal deleted, then another program writes", Tamper::DeleteLog, logGone, true, true);
+        row("-shm deleted, then another program writes", Tamper::DeleteIndex, indexGone, true, true);
+        row("file replaced by rename", Tamper::ReplaceByRename, replaced, true, false);
     }
 
     // The catalogue changed by another program while Quantaro runs, with its
