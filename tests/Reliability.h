@@ -1,17 +1,74 @@
 #pragma once
 
-// Helpers shared by the reliability tests: whole-catalogue snapshots to prove
-// that a refused or failed action changed nothing.
+// Helpers shared by the reliability tests: their small catalogue, a fixed
+// clock for the identifiers added rows get, reads on the program's own
+// connection, and whole-catalogue snapshots to prove that a refused or failed
+// action changed nothing.
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStringList>
 
+#include "TestDatabase.h"
 #include "data/Schema.h"
+#include "data/modMain.h"
 
 namespace Reliability {
+
+// The clock the added rows take their identifier from, and that identifier.
+inline const QDateTime Clock(QDate(2024, 3, 5), QTime(14, 7, 9));
+inline const QString ClockId = QStringLiteral("15172419");
+
+// A small catalogue: a factor property, a property that borrows its units, a
+// temperature property and, with `mass`, a fourth property with one unit.
+inline void seed(TestDatabase& db, bool mass)
+{
+    db.addProperty("1015", "Length");
+    db.addProperty("1040", "Distance");
+    db.addProperty("92", "Temperature");
+    if (mass)
+        db.addProperty("12", "Mass");
+    db.addUnit("1", "Metre", 1.0, "1015");
+    db.addUnit("2", "Kilometre", 0.001, "1015");
+    db.addUnit("10", "Celsius", 1.0, "92");
+    db.addUnit("11", "Fahrenheit", 1.0, "92");
+    if (mass)
+        db.addUnit("6", "Gram", 1000.0, "12");
+    db.openShared();
+}
+
+// The rows of a query on the program's connection, one value each; empty when
+// it cannot run.
+inline QVariantList values(const QString& sql, const QVariantList& params = {})
+{
+    QSqlQuery query(modMain::dbConnection.database());
+    query.prepare(sql);
+    for (const QVariant& param : params)
+        query.addBindValue(param);
+    QVariantList values;
+    if (query.exec())
+        while (query.next())
+            values << query.value(0);
+    return values;
+}
+
+inline QVariant scalar(const QString& sql, const QVariantList& params = {})
+{
+    return values(sql, params).value(0);
+}
+
+// Runs a statement on the program's connection; a statement that fails is
+// reported, not fatal.
+inline void execOnProgram(const QString& sql)
+{
+    QSqlQuery query(modMain::dbConnection.database());
+    if (!query.exec(sql))
+        qWarning("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+}
 
 // The fresh catalogue files of these tests live in memory where the machine
 // offers it: the tests are about behaviour, not the disk, and syncing hundreds

@@ -33,9 +33,8 @@ private:
     // A folder holding a copy of the program and, optionally, a catalogue.
     static void installProgram(const QTemporaryDir& dir)
     {
-        QVERIFY(QFile::copy(builtFile(QStringLiteral("quantaro")), dir.filePath(QStringLiteral("quantaro"))));
-        QFile::setPermissions(dir.filePath(QStringLiteral("quantaro")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(QFile::copy(builtFile("quantaro"), dir.filePath("quantaro")));
+        QFile::setPermissions(dir.filePath("quantaro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // Starts the copy. As another user, it is run without the rights of the
@@ -43,18 +42,17 @@ private:
     static void startProgram(QProcess& process, const QTemporaryDir& dir, bool asAnotherUser = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
-        const QString program = dir.filePath(QStringLiteral("quantaro"));
+        const QString program = dir.filePath("quantaro");
         if (asAnotherUser && ::geteuid() == 0) {
             QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                                   QFile::ReadOther | QFile::ExeOther);
             QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
                                                QFile::ExeOther);
-            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+            env.insert("XDG_RUNTIME_DIR", dir.path());
             process.setProcessEnvironment(env);
-            process.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                                      QStringLiteral("--clear-groups"), program});
+            process.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", program});
         } else {
             process.start(program, {});
         }
@@ -79,18 +77,18 @@ private:
     static void execOn(const QString& path, const QString& sql)
     {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("exec"));
+            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "exec");
             db.setDatabaseName(path);
             QVERIFY(db.open());
             QVERIFY(QSqlQuery(db).exec(sql));
         }
-        QSqlDatabase::removeDatabase(QStringLiteral("exec"));
+        QSqlDatabase::removeDatabase("exec");
     }
 
     // A writable copy of the catalogue the build makes.
     static void copyBuiltCatalogue(const QString& path)
     {
-        QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+        QVERIFY(QFile::copy(builtFile("Tessaly.mdb"), path));
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
 
@@ -146,16 +144,16 @@ private slots:
         QFETCH(QString, why);
         QTemporaryDir dir;
         installProgram(dir);
-        const QString path = dir.filePath(QStringLiteral("Tessaly.mdb"));
+        const QString path = dir.filePath("Tessaly.mdb");
         if (catalogue == QLatin1String("text")) {
             writeFile(path, QByteArray("\x01\x02 not a database ").repeated(300));
         } else if (catalogue == QLatin1String("other database")) {
             copyBuiltCatalogue(path);
-            execOn(path, QStringLiteral("drop table tbUnits"));
+            execOn(path, "drop table tbUnits");
         } else if (catalogue == QLatin1String("folder")) {
-            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Tessaly.mdb")));
+            QVERIFY(QDir(dir.path()).mkdir("Tessaly.mdb"));
         } else if (catalogue == QLatin1String("unreadable")) {
-            QVERIFY(QFile::copy(builtFile(QStringLiteral("Tessaly.mdb")), path));
+            QVERIFY(QFile::copy(builtFile("Tessaly.mdb"), path));
             QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
         } else if (catalogue == QLatin1String("damaged")) {
             // The header stays whole, the table of contents after it does not:
@@ -166,18 +164,17 @@ private slots:
             QVERIFY(file.seek(100));
             file.write(QByteArray(4096 - 100, '\xff'));
         } else if (catalogue == QLatin1String("cut short")) {
-            writeFile(path, readFile(builtFile(QStringLiteral("Tessaly.mdb"))).chopped(1));
+            writeFile(path, readFile(builtFile("Tessaly.mdb")).chopped(1));
         } else if (catalogue == QLatin1String("flipped")) {
-            QByteArray bytes = readFile(builtFile(QStringLiteral("Tessaly.mdb")));
+            QByteArray bytes = readFile(builtFile("Tessaly.mdb"));
             QRandomGenerator random(1);
             for (int i = 0; i < 50; ++i)
                 bytes[random.bounded(4096, int(bytes.size()))] ^= char(1 << random.bounded(8));
             writeFile(path, bytes);
         } else if (catalogue == QLatin1String("columns moved")) {
             copyBuiltCatalogue(path);
-            execOn(path, QStringLiteral("drop table tbUnits"));
-            execOn(path,
-                   QStringLiteral("create table tbUnits (UID text, factor real, uname text, PropID text, df text)"));
+            execOn(path, "drop table tbUnits");
+            execOn(path, "create table tbUnits (UID text, factor real, uname text, PropID text, df text)");
         }
         const QByteArray before = readFile(path);
         QProcess process;
@@ -192,8 +189,8 @@ private slots:
         QVERIFY2(report.contains(QStringLiteral("\"%1\"").arg(QDir::toNativeSeparators(dir.path()))),
                  qPrintable(report));
         QVERIFY2(report.contains(why), qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("then start Quantaro again")), qPrintable(report));
-        QVERIFY2(!report.contains(QStringLiteral("Jet")), qPrintable(report));
+        QVERIFY2(report.contains("then start Quantaro again"), qPrintable(report));
+        QVERIFY2(!report.contains("Jet"), qPrintable(report));
         // Nothing is made or changed where the catalogue belongs.
         QCOMPARE(QFileInfo(path).exists(), catalogue != QLatin1String("missing"));
         QCOMPARE(readFile(path), before);
@@ -203,7 +200,7 @@ private slots:
     {
         QTemporaryDir dir;
         installProgram(dir);
-        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath(QStringLiteral("Tessaly.mdb"))));
+        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath("Tessaly.mdb")));
         QProcess process;
         startProgram(process, dir);
         QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
@@ -218,11 +215,11 @@ private slots:
     {
         QTemporaryDir dir;
         installProgram(dir);
-        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath(QStringLiteral("Tessaly.mdb"))));
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("iconengines")));
-        const QString plugin = dir.filePath(QStringLiteral("iconengines/libplanted.so"));
+        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath("Tessaly.mdb")));
+        QVERIFY(QDir(dir.path()).mkdir("iconengines"));
+        const QString plugin = dir.filePath("iconengines/libplanted.so");
         QVERIFY(QFile::copy(QStringLiteral(PLANTED_PLUGIN), plugin));
-        const QString marker = dir.filePath(QStringLiteral("planted-plugin-ran"));
+        const QString marker = dir.filePath("planted-plugin-ran");
         qputenv("QUANTARO_PLANTED_MARKER", QFile::encodeName(marker));
 
         QProcess process;
@@ -242,8 +239,7 @@ private slots:
     {
         const ShellPage shell(ShellPage::Shipped);
         const MDIMain& main = shell.main;
-        QVERIFY(main.windowTitle().startsWith(QStringLiteral("Quantaro - Veltrin Technologies") + QString(65, ' ') +
-                                              QStringLiteral("www.")));
+        QVERIFY(main.windowTitle().startsWith("Quantaro - Veltrin Technologies" + QString(65, ' ') + "www."));
         const QStringList bar = actionTexts(main.menuBar()->actions());
         QCOMPARE(bar, QStringList({"Quantaro|", "&Tools|", "&Help|", "E&xit|"}));
         const QList<QAction*> top = main.menuBar()->actions();
@@ -261,12 +257,12 @@ private slots:
         auto* converter = main.loadedChild<frmUnitConv>();
         QVERIFY(converter);
         QCOMPARE(main.mdiArea()->subWindowList().size(), 1);
-        auto* properties = converter->findChild<QComboBox*>(QStringLiteral("cbProperty"));
+        auto* properties = converter->findChild<QComboBox*>("cbProperty");
         QVERIFY(properties && properties->count() > 10);
-        QCOMPARE(properties->currentText(), QStringLiteral("Select a Property"));
+        QCOMPARE(properties->currentText(), "Select a Property");
 
         // "Quantaro" brings the converter back after it was closed, loaded afresh.
-        converter->findChild<QPushButton*>(QStringLiteral("cmdCancel"))->click();
+        converter->findChild<QPushButton*>("cmdCancel")->click();
         QTRY_VERIFY(!main.loadedChild<frmUnitConv>());
         shell.trigger("mnuUnitConv");
         QVERIFY(main.loadedChild<frmUnitConv>());
@@ -296,8 +292,8 @@ private slots:
     {
         ShellPage shell(ShellPage::Shipped);
         MDIMain& main = shell.main;
-        main.showChild<frmNew>()->findChild<QRadioButton*>(QStringLiteral("rdBtn_2"))->click();
-        main.showChild<frmOptions>()->findChild<QRadioButton*>(QStringLiteral("rbutUnit"))->click();
+        main.showChild<frmNew>()->findChild<QRadioButton*>("rdBtn_2")->click();
+        main.showChild<frmOptions>()->findChild<QRadioButton*>("rbutUnit")->click();
         main.showChild<frmAbout>();
         MessageBox::takeRecords();
 
@@ -322,8 +318,8 @@ private slots:
                 main.mdiArea()->setActiveSubWindow(frame);
             control->setFocus();
             QVERIFY2(control->hasFocus(), qPrintable(control->objectName()));
-            const QString where = (frame ? frame->widget()->objectName() : QStringLiteral("MDIMain")) +
-                                  QLatin1Char('.') + control->objectName();
+            const QString where =
+                (frame ? frame->widget()->objectName() : "MDIMain") + QLatin1Char('.') + control->objectName();
             positions << where;
             for (const auto& shortcut : shortcuts) {
                 QSignalSpy reached(main.findChild<QAction*>(QLatin1String(shortcut.second)), &QAction::triggered);
@@ -351,11 +347,11 @@ private slots:
         auto* about = main.loadedChild<frmAbout>();
         QVERIFY(about);
         QCOMPARE(main.mdiArea()->activeSubWindow(), about->subWindow());
-        QCOMPARE(about->windowTitle(), QStringLiteral("About Quantaro"));
+        QCOMPARE(about->windowTitle(), "About Quantaro");
         for (const char* name : {"lblTitle", "lblLegal", "lblMaker", "lblWeb", "lblSupport"})
             QVERIFY2(about->findChild<QWidget*>(QLatin1String(name)), name);
-        auto* ok = about->findChild<QPushButton*>(QStringLiteral("Command1"));
-        QCOMPARE(ok->text(), QStringLiteral("&Ok"));
+        auto* ok = about->findChild<QPushButton*>("Command1");
+        QCOMPARE(ok->text(), "&Ok");
         QTest::mouseClick(ok, Qt::LeftButton);
         QTRY_VERIFY(!main.loadedChild<frmAbout>());
         QVERIFY(main.loadedChild<frmUnitConv>());
@@ -370,7 +366,7 @@ private slots:
             main.mnuAbt_Click();
             QTimer::singleShot(0, &main, [&main, viaMenu] {
                 if (viaMenu)
-                    main.findChild<QAction*>(QStringLiteral("mnuExit"))->trigger();
+                    main.findChild<QAction*>("mnuExit")->trigger();
                 else
                     main.close();
             });

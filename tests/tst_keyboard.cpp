@@ -70,7 +70,7 @@ QString boxTexts(const QList<MessageBox::Record>& boxes)
     QStringList texts;
     for (const MessageBox::Record& box : boxes)
         texts << box.text;
-    return texts.join(QStringLiteral(" | "));
+    return texts.join(" | ");
 }
 
 } // namespace
@@ -180,7 +180,7 @@ private slots:
         QPointer<HelpViewer> viewer = openHelp(shell.main);
         QVERIFY(viewer);
         QVERIFY(!viewer->showsNotFoundPage());
-        QCOMPARE(viewer->page()->source().fragment(), QStringLiteral("a"));
+        QCOMPARE(viewer->page()->source().fragment(), "a");
         QVERIFY(QTest::qWaitForWindowActive(viewer));
         QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->page()));
         press(Qt::Key_Escape);
@@ -192,53 +192,53 @@ private slots:
     void keyboardOnlySession()
     {
         ShellPage shell(ShellPage::Shipped);
-        QTRY_COMPARE(focusedName(), QStringLiteral("cbProperty"));
+        QTRY_COMPARE(focusedName(), "cbProperty");
 
         // Convert 3 Foot to Inch, the units chosen by typing their names.
-        chooseInCombo(QStringLiteral("Length"));
-        QVERIFY(tabTo(QStringLiteral("txtInput")));
-        type(QStringLiteral("3"));
+        chooseInCombo("Length");
+        QVERIFY(tabTo("txtInput"));
+        type("3");
         press(Qt::Key_Tab);
-        QCOMPARE(focusedName(), QStringLiteral("lstUnitFrm"));
-        type(QStringLiteral("Foot"));
+        QCOMPARE(focusedName(), "lstUnitFrm");
+        type("Foot");
         press(Qt::Key_Tab);
-        QCOMPARE(focusedName(), QStringLiteral("lstUnitTo"));
-        type(QStringLiteral("Inch"));
-        auto* output = shell.main.findChild<QLineEdit*>(QStringLiteral("txtOutput"));
-        QTRY_COMPARE(output->text(), QStringLiteral("36"));
+        QCOMPARE(focusedName(), "lstUnitTo");
+        type("Inch");
+        auto* output = shell.main.findChild<QLineEdit*>("txtOutput");
+        QTRY_COMPARE(output->text(), "36");
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
-        QVERIFY(tabTo(QStringLiteral("cmdSwap")));
+        QVERIFY(tabTo("cmdSwap"));
         press(Qt::Key_Space);
-        QTRY_COMPARE(output->text(), QStringLiteral("0.25"));
+        QTRY_COMPARE(output->text(), "0.25");
 
         // New Values: a property, then a unit of it.
         press(Qt::Key_N, Qt::AltModifier);
-        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmNew"));
-        QCOMPARE(focusedName(), QStringLiteral("rdBtn_1"));
-        QVERIFY(tabTo(QStringLiteral("txtValue")));
-        type(QStringLiteral("Reading speed"));
+        QTRY_COMPARE(focusedWindow(), "frmNew");
+        QCOMPARE(focusedName(), "rdBtn_1");
+        QVERIFY(tabTo("txtValue"));
+        type("Reading speed");
         press(Qt::Key_Tab);
-        QCOMPARE(focusedName(), QStringLiteral("txtUnitValue"));
-        type(QStringLiteral("Words per minute"));
+        QCOMPARE(focusedName(), "txtUnitValue");
+        type("Words per minute");
         press(Qt::Key_A, Qt::AltModifier);
         QTRY_COMPARE(shell.db().scalar("select count(*) from tbProperty where propname = 'Reading speed'").toInt(), 1);
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
 
-        QVERIFY(tabTo(QStringLiteral("rdBtn_1")));
+        QVERIFY(tabTo("rdBtn_1"));
         press(Qt::Key_Down);
-        QTRY_VERIFY(shell.main.findChild<QRadioButton*>(QStringLiteral("rdBtn_2"))->isChecked());
+        QTRY_VERIFY(shell.main.findChild<QRadioButton*>("rdBtn_2")->isChecked());
         const QList<MessageBox::Record> prompt = MessageBox::takeRecords();
         QCOMPARE(prompt.size(), 1);
-        QCOMPARE(prompt[0].text, QStringLiteral("Select a Property from the list Below"));
-        QVERIFY(tabTo(QStringLiteral("cbProperty")));
-        chooseInCombo(QStringLiteral("Reading speed"));
-        QVERIFY(tabTo(QStringLiteral("txtValue")));
-        type(QStringLiteral("Words per hour"));
-        QVERIFY(tabTo(QStringLiteral("txtUnitValue")));
-        type(QStringLiteral("0.0166666666666667"));
-        QVERIFY(tabTo(QStringLiteral("cbUnit")));
-        chooseInCombo(QStringLiteral("Words per minute"));
-        QVERIFY(tabTo(QStringLiteral("cmdCalc")));
+        QCOMPARE(prompt[0].text, "Select a Property from the list Below");
+        QVERIFY(tabTo("cbProperty"));
+        chooseInCombo("Reading speed");
+        QVERIFY(tabTo("txtValue"));
+        type("Words per hour");
+        QVERIFY(tabTo("txtUnitValue"));
+        type("0.0166666666666667");
+        QVERIFY(tabTo("cbUnit"));
+        chooseInCombo("Words per minute");
+        QVERIFY(tabTo("cmdCalc"));
         press(Qt::Key_Space);
         QTRY_COMPARE(shell.db().scalar("select count(*) from tbUnits where uname = 'Words per hour'").toInt(), 1);
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
@@ -247,21 +247,21 @@ private slots:
 
         // Options: hide a property, then show it again.
         press(Qt::Key_O, Qt::ControlModifier);
-        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmOptions"));
-        QCOMPARE(focusedName(), QStringLiteral("cbProperty"));
+        QTRY_COMPARE(focusedWindow(), "frmOptions");
+        QCOMPARE(focusedName(), "cbProperty");
         press(Qt::Key_Tab);
-        QCOMPARE(focusedName(), QStringLiteral("rbutProperty"));
+        QCOMPARE(focusedName(), "rbutProperty");
         press(Qt::Key_Space);
-        QTRY_VERIFY(shell.main.findChild<QRadioButton*>(QStringLiteral("rbutProperty"))->isChecked());
+        QTRY_VERIFY(shell.main.findChild<QRadioButton*>("rbutProperty")->isChecked());
         const auto flag = [&shell] {
             return shell.db().scalar("select propDF from tbProperty where propname = 'Reading speed'").toString();
         };
-        QCOMPARE(flag(), QStringLiteral("0"));
+        QCOMPARE(flag(), "0");
         for (const auto& [list, button, hidden] :
              {std::tuple{"lst1", "cmdHideSel", "1"}, {"lst2", "cmdShowSel", "0"}}) {
             QVERIFY(tabTo(QLatin1String(list)));
             // A space in a list selects, so the name is typed up to its first space.
-            type(QStringLiteral("Reading"));
+            type("Reading");
             press(Qt::Key_Space);
             QVERIFY(tabTo(QLatin1String(button)));
             press(Qt::Key_Space);
@@ -279,7 +279,7 @@ private slots:
         QTRY_VERIFY(!viewer);
         // The window manager hands activation back to the main window; the offscreen platform has none.
         shell.main.activateWindow();
-        QTRY_COMPARE(focusedWindow(), QStringLiteral("frmOptions"));
+        QTRY_COMPARE(focusedWindow(), "frmOptions");
         press(Qt::Key_Escape);
         QTRY_VERIFY(!shell.main.loadedChild<frmOptions>());
         QVERIFY2(MessageBox::records().isEmpty(), qPrintable(boxTexts(MessageBox::records())));
