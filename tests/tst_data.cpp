@@ -398,6 +398,9 @@ private slots:
             ErrorNumber::Overflow);
         row("not a number", QVariant(QStringLiteral("nan")), ErrorNumber::TypeMismatch, ErrorNumber::TypeMismatch);
         row("blanks around", QVariant(QStringLiteral(" 12 ")), 0, 0);
+        row("largest in 32 bits", QVariant(QStringLiteral("2147483647")), 0, 0);
+        row("just beyond 32 bits", QVariant(QStringLiteral("2147483648")), ErrorNumber::Overflow, 0);
+        row("eighteen digits", QVariant(QStringLiteral("999999999999999999")), ErrorNumber::Overflow, 0);
     }
 
     void variantConversions()

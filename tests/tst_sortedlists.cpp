@@ -237,6 +237,18 @@ private slots:
         QCOMPARE(fromChanged.count(), 0);
     }
 
+    // Rows removed from the middle leave the others with their own item data,
+    // and a later entry still goes to its sorted place among them.
+    void removeRowsKeepsTheOthers()
+    {
+        SortedLists::Model model;
+        model.insertSorted(batchOf({{"yard", 3}, {"Inch", 1}, {"metre", 2}, {"Foot", 4}}));
+        QVERIFY(model.removeRows(1, 2));
+        QCOMPARE(rowsOf(model), rowsOf(Entries{{"Foot", 4}, {"yard", 3}}));
+        QCOMPARE(model.insertSorted(QStringLiteral("mile"), 5), 1);
+        QCOMPARE(rowsThroughRoles(&model), rowsOf(Entries{{"Foot", 4}, {"mile", 5}, {"yard", 3}}));
+    }
+
     // A combo cleared the way QComboBox clears loses every entry, and takes
     // the next fill as an empty combo does.
     void comboClearedAndRefilled()

@@ -178,7 +178,7 @@ void frmUnitConv::fillProperties()
     SortedLists::Batch properties;
     SortedLists::fillFromRows(modMain::dbRecordset, QStringLiteral("tbProperty"),
                               SortedLists::visibleRows(Schema::PropertyColumn::propDF, properties),
-                              [&] { SortedLists::insertSorted(cbProperty, properties); });
+                              [&] { SortedLists::insertSorted(cbProperty, std::move(properties)); });
 }
 
 void frmUnitConv::showPropertyPrompt()
@@ -224,7 +224,7 @@ void frmUnitConv::fillUnits()
     // Both lists show the entries of the one model.
     SortedLists::fillFromRows(modMain::dbRecordset, QStringLiteral("tbUnits"),
                               SortedLists::visibleRows(Schema::UnitColumn::df, visible),
-                              [&] { units->insertSorted(visible); });
+                              [&] { units->insertSorted(std::move(visible)); });
 }
 
 qint32 frmUnitConv::selectedPropertyId() const

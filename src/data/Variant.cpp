@@ -35,9 +35,38 @@ QString toText(const QVariant& value)
     return value.toString();
 }
 
+namespace {
+
+// Plain decimal digits, as the catalogue's identifiers are, read without the
+// general conversion; false for anything else (a sign, blanks, too many digits).
+bool plainDigits(const QVariant& value, qint64& number)
+{
+    if (value.typeId() != QMetaType::QString)
+        return false;
+    const QString& text = *static_cast<const QString*>(value.constData());
+    constexpr qsizetype MaxDigits = 18;
+    if (text.isEmpty() || text.size() > MaxDigits)
+        return false;
+    qint64 sum = 0;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+        sum = sum * 10 + (c.unicode() - '0');
+    }
+    number = sum;
+    return true;
+}
+
+} // namespace
+
 qint32 toInt32(const QVariant& value)
 {
     requireNotNull(value);
+    if (qint64 digits = 0; plainDigits(value, digits)) {
+        if (digits > INT32_MAX)
+            overflow();
+        return static_cast<qint32>(digits);
+    }
     bool ok = false;
     qint64 number = 0;
     if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QByteArray) {

@@ -12,72 +12,83 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <string>
 
 namespace SortedLists {
 
 namespace {
 
-bool sortsBefore(const QString& a, const QString& b)
+// What QString::compare with Qt::CaseInsensitive compares at position `i`:
+// the UTF-16 unit case-folded, a low surrogate as the folded code point of its
+// pair. Texts compared position by position this way order exactly as that
+// compare does; letters of plain ASCII, most names, skip the table lookup.
+char32_t foldedAt(QStringView text, qsizetype i)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    char32_t codePoint = text[i].unicode();
+    if (codePoint < 0x80)
+        return codePoint >= 'A' && codePoint <= 'Z' ? codePoint + ('a' - 'A') : codePoint;
+    if (QChar::isLowSurrogate(codePoint) && i > 0 && text[i - 1].isHighSurrogate())
+        codePoint = QChar::surrogateToUcs4(text[i - 1].unicode(), char16_t(codePoint));
+    return QChar::toCaseFolded(codePoint);
 }
 
-// What QString::compare with Qt::CaseInsensitive compares, position by
-// position: each UTF-16 unit case-folded, a low surrogate as the folded code
-// point of its pair. Keys compared as plain sequences order texts exactly as
-// that compare does, without folding each text again at every comparison.
-std::u32string foldKey(const QString& text)
+// Compares the folded texts from position `from` on, where they are known to agree before it.
+bool foldedBefore(QStringView a, QStringView b, qsizetype from)
 {
-    std::u32string key;
-    key.reserve(std::size_t(text.size()));
-    char32_t last = 0;
-    for (const QChar unit : text) {
-        char32_t codePoint = unit.unicode();
-        if (QChar::isLowSurrogate(codePoint) && QChar::isHighSurrogate(last))
-            codePoint = QChar::surrogateToUcs4(char16_t(last), char16_t(codePoint));
-        last = unit.unicode();
-        key.push_back(QChar::toCaseFolded(codePoint));
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = from; i < common; ++i) {
+        const char32_t x = foldedAt(a, i);
+        const char32_t y = foldedAt(b, i);
+        if (x != y)
+            return x < y;
     }
-    return key;
+    return a.size() < b.size();
 }
 
 } // namespace
 
+// ---- EntryStore -----------------------------------------------------------
+
+quint32 EntryStore::append(QStringView text, qint32 data)
+{
+    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
+    m_starts.push_back(quint32(m_chars.size()));
+    m_data.push_back(data);
+    return size() - 1;
+}
+
 // ---- Batch ----------------------------------------------------------------
 
-void Batch::add(const QString& text, qint32 data)
+void Batch::add(QStringView text, qint32 data)
 {
-    m_entries.push_back({text, data});
+    m_store.append(text, data);
     m_sortedOrder.clear();
 }
 
-const std::vector<std::size_t>& Batch::sortedOrder() const
+const std::vector<quint32>& Batch::sortedOrder() const
 {
-    if (m_sortedOrder.size() == m_entries.size())
+    if (m_sortedOrder.size() == size())
         return m_sortedOrder;
     // Most comparisons are settled by the first three folded code points,
-    // packed into one number in the order the keys sort (0 past the end of a
-    // key, so a shorter key sorts first); only equal packs compare whole keys.
+    // packed into one number in the order the texts sort (0 past the end of a
+    // text, so a shorter text sorts first); only equal packs compare further.
     struct Sortable
     {
         quint64 head;
-        std::size_t position;
+        quint32 position;
     };
-    std::vector<std::u32string> keys;
-    keys.reserve(m_entries.size());
+    constexpr qsizetype Packed = 3;
     std::vector<Sortable> order;
-    order.reserve(m_entries.size());
-    for (const Entry& entry : m_entries) {
-        keys.push_back(foldKey(entry.text));
-        const std::u32string& key = keys.back();
+    order.reserve(size());
+    for (quint32 position = 0; position < m_store.size(); ++position) {
+        const QStringView key = m_store.text(position);
         quint64 head = 0;
-        for (std::size_t i = 0; i < 3; ++i)
-            head = head << 21 | (i < key.size() ? quint64(key[i]) + 1 : 0);
-        order.push_back({head, order.size()});
+        for (qsizetype i = 0; i < Packed; ++i)
+            head = head << 21 | (i < key.size() ? quint64(foldedAt(key, i)) + 1 : 0);
+        order.push_back({head, position});
     }
-    std::stable_sort(order.begin(), order.end(), [&keys](const Sortable& a, const Sortable& b) {
-        return a.head != b.head ? a.head < b.head : keys[a.position] < keys[b.position];
+    std::stable_sort(order.begin(), order.end(), [this](const Sortable& a, const Sortable& b) {
+        return a.head != b.head ? a.head < b.head
+                                : foldedBefore(m_store.text(a.position), m_store.text(b.position), Packed);
     });
     m_sortedOrder.clear();
     m_sortedOrder.reserve(order.size());
@@ -92,54 +103,87 @@ Model::Model(QObject* parent) : QAbstractListModel(parent) {}
 
 int Model::findRow(const QString& text) const
 {
-    const auto found =
-        std::find_if(m_entries.begin(), m_entries.end(), [&text](const Entry& entry) { return entry.text == text; });
-    return found == m_entries.end() ? -1 : int(found - m_entries.begin());
+    for (int row = 0; row < count(); ++row) {
+        if (textView(row) == text)
+            return row;
+    }
+    return -1;
 }
 
-int Model::sortedRow(const QString& text) const
+int Model::sortedRow(QStringView text) const
 {
-    const auto after =
-        std::upper_bound(m_entries.begin(), m_entries.end(), text,
-                         [](const QString& value, const Entry& entry) { return sortsBefore(value, entry.text); });
-    return int(after - m_entries.begin());
+    // The first row whose entry sorts after `text`.
+    int low = 0;
+    int high = count();
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (text.compare(textView(middle), Qt::CaseInsensitive) < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    return low;
 }
 
 int Model::insertSorted(const QString& text, qint32 data)
 {
     const int row = sortedRow(text);
     beginInsertRows(QModelIndex(), row, row);
-    m_entries.insert(m_entries.begin() + row, Entry{text, data});
+    m_rows.insert(m_rows.begin() + row, m_store.append(text, data));
     endInsertRows();
     return row;
 }
 
+void Model::mergeOneByOne(const Batch& batch)
+{
+    for (std::size_t position = 0; position < batch.size(); ++position)
+        insertSorted(batch.text(position).toString(), batch.data(position));
+}
+
+// Entries already listed would have to be merged in; the windows always fill
+// an emptied list, so that rare case takes the entries one by one.
 void Model::insertSorted(const Batch& batch)
 {
-    // Entries already listed would have to be merged in; the windows always
-    // fill an emptied list, so that rare case takes the entries one by one.
-    if (!m_entries.empty()) {
-        for (const Entry& entry : batch.entries())
-            insertSorted(entry.text, entry.data);
+    if (!m_rows.empty()) {
+        mergeOneByOne(batch);
         return;
     }
     if (batch.isEmpty())
         return;
     beginResetModel();
-    m_entries.reserve(batch.size());
-    for (const std::size_t position : batch.sortedOrder())
-        m_entries.push_back(batch.entries()[position]);
+    m_rows = batch.sortedOrder();
+    m_store = batch.m_store;
     endResetModel();
+}
+
+void Model::insertSorted(Batch&& batch)
+{
+    if (!m_rows.empty()) {
+        mergeOneByOne(batch);
+        return;
+    }
+    if (batch.isEmpty())
+        return;
+    batch.sortedOrder();
+    beginResetModel();
+    m_rows = std::move(batch.m_sortedOrder);
+    m_store = std::move(batch.m_store);
+    endResetModel();
+    batch = Batch();
 }
 
 void Model::clear()
 {
-    if (m_entries.empty())
+    if (m_rows.empty() && m_store.size() == 0)
         return;
-    beginResetModel();
+    const bool listed = !m_rows.empty();
+    if (listed)
+        beginResetModel();
     // The memory goes too: a list of 30,000 units is not kept for the next fill.
-    std::vector<Entry>().swap(m_entries);
-    endResetModel();
+    m_store = EntryStore();
+    std::vector<quint32>().swap(m_rows);
+    if (listed)
+        endResetModel();
 }
 
 int Model::rowCount(const QModelIndex& parent) const
@@ -172,8 +216,9 @@ bool Model::removeRows(int row, int count, const QModelIndex& parent)
         clear();
         return true;
     }
+    // The removed texts stay in the store until the next clear.
     beginRemoveRows(QModelIndex(), row, row + count - 1);
-    m_entries.erase(m_entries.begin() + row, m_entries.begin() + row + count);
+    m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
     endRemoveRows();
     return true;
 }
@@ -277,14 +322,20 @@ int insertSorted(QComboBox* combo, const QString& text, qint32 data)
 
 void insertSorted(QComboBox* combo, const Batch& batch)
 {
+    insertSorted(combo, Batch(batch));
+}
+
+void insertSorted(QComboBox* combo, Batch&& batch)
+{
     Model* model = sortedModel(combo);
-    const bool wasEmpty = model->count() == 0;
-    model->insertSorted(batch);
-    if (!wasEmpty || batch.isEmpty())
-        return;
-    const std::vector<std::size_t>& order = batch.sortedOrder();
-    const auto first = std::find(order.begin(), order.end(), std::size_t(0));
-    combo->setCurrentIndex(int(first - order.begin()));
+    int first = -1;
+    if (model->count() == 0 && !batch.isEmpty()) {
+        const std::vector<quint32>& order = batch.sortedOrder();
+        first = int(std::find(order.begin(), order.end(), quint32(0)) - order.begin());
+    }
+    model->insertSorted(std::move(batch));
+    if (first >= 0)
+        combo->setCurrentIndex(first);
 }
 
 qint32 itemData(const QComboBox* combo, int row)

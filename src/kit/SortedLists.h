@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QString>
+#include <QStringView>
 
 #include <cstddef>
 #include <functional>
@@ -26,25 +27,47 @@ struct Entry
     qint32 data;
 };
 
+// Texts and identifiers of many entries in a few blocks of memory: the texts
+// one after another in one buffer, each entry a range of it. A list of 30,000
+// units then costs a handful of allocations instead of one per name.
+class EntryStore
+{
+public:
+    // Adds an entry after the others; returns its position.
+    quint32 append(QStringView text, qint32 data);
+    quint32 size() const { return quint32(m_data.size()); }
+    QStringView text(quint32 position) const
+    {
+        return QStringView(m_chars.data() + m_starts[position], m_starts[position + 1] - m_starts[position]);
+    }
+    qint32 data(quint32 position) const { return m_data[position]; }
+
+private:
+    std::vector<char16_t> m_chars;
+    std::vector<quint32> m_starts{0}; // one more than there are entries: where each text begins, then the end
+    std::vector<qint32> m_data;
+};
+
 // Entries gathered while a result set is read, to be given to a model in one
 // go: a view told of every entry on its own does work per entry that grows with
 // its size.
 class Batch
 {
 public:
-    void add(const QString& text, qint32 data);
-    bool isEmpty() const { return m_entries.empty(); }
-    std::size_t size() const { return m_entries.size(); }
-
+    void add(QStringView text, qint32 data);
+    bool isEmpty() const { return m_store.size() == 0; }
+    std::size_t size() const { return m_store.size(); }
     // The entries in the order they were added.
-    const std::vector<Entry>& entries() const { return m_entries; }
-    // Positions into entries() in sorted order; equal texts keep the order
+    QStringView text(std::size_t position) const { return m_store.text(quint32(position)); }
+    qint32 data(std::size_t position) const { return m_store.data(quint32(position)); }
+    // Positions of the entries in sorted order; equal texts keep the order
     // they were added in.
-    const std::vector<std::size_t>& sortedOrder() const;
+    const std::vector<quint32>& sortedOrder() const;
 
 private:
-    std::vector<Entry> m_entries;
-    mutable std::vector<std::size_t> m_sortedOrder;
+    friend class Model;
+    EntryStore m_store;
+    mutable std::vector<quint32> m_sortedOrder;
 };
 
 // The entries of a list or combo in sorted order: the text under the display
@@ -56,21 +79,24 @@ class Model : public QAbstractListModel
 public:
     explicit Model(QObject* parent = nullptr);
 
-    int count() const { return int(m_entries.size()); }
-    const QString& text(int row) const { return m_entries.at(std::size_t(row)).text; }
-    qint32 itemData(int row) const { return m_entries.at(std::size_t(row)).data; }
+    int count() const { return int(m_rows.size()); }
+    QString text(int row) const { return textView(row).toString(); }
+    QStringView textView(int row) const { return m_store.text(m_rows.at(std::size_t(row))); }
+    qint32 itemData(int row) const { return m_store.data(m_rows.at(std::size_t(row))); }
     // The first row whose text is exactly `text`, or -1.
     int findRow(const QString& text) const;
     // The row at which `text` belongs: after every entry that sorts before it
     // or equal to it, so that entries of equal text keep the order they came in.
-    int sortedRow(const QString& text) const;
+    int sortedRow(QStringView text) const;
 
     // Adds an entry at its sorted place and returns the row it went to.
     int insertSorted(const QString& text, qint32 data);
     // Adds every entry of `batch` where insertSorted would have put it, had the
     // entries been inserted one by one in the order they were added. An empty
-    // model takes them in one reset, which views handle at once.
+    // model takes them in one reset, which views handle at once; given the
+    // batch to keep, it takes over its memory instead of copying it.
     void insertSorted(const Batch& batch);
+    void insertSorted(Batch&& batch);
     void clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -78,7 +104,13 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
 private:
-    std::vector<Entry> m_entries;
+    // Adds the batch's entries one by one, into a model that already lists some.
+    void mergeOneByOne(const Batch& batch);
+
+    // Every entry ever added since the last clear; m_rows says which are
+    // listed, and in which order.
+    EntryStore m_store;
+    std::vector<quint32> m_rows;
 };
 
 // A list box over a Model: its own, or one it shares with another list box
@@ -139,6 +171,7 @@ int insertSorted(QComboBox* combo, const QString& text, qint32 data);
 // Adds every entry of `batch` as Model::insertSorted does; an empty combo then
 // selects the first entry added, as its first insertion would.
 void insertSorted(QComboBox* combo, const Batch& batch);
+void insertSorted(QComboBox* combo, Batch&& batch);
 
 // The item data of the entry at `row`.
 qint32 itemData(const QComboBox* combo, int row);

@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 using FormLayout::designFont;
 using FormLayout::makeFrame;
@@ -220,7 +221,7 @@ void frmNew::fillPropertyList()
     rows.MoveFirst();
     SortedLists::Batch properties;
     SortedLists::fillFromRows(rows, QStringLiteral("tbProperty"), SortedLists::everyRow(properties),
-                              [&] { SortedLists::insertSorted(cbProperty, properties); });
+                              [&] { SortedLists::insertSorted(cbProperty, std::move(properties)); });
 }
 
 void frmNew::showPropertyMode()
@@ -252,7 +253,7 @@ void frmNew::cbProperty_Click()
         rows.MoveFirst();
         SortedLists::Batch units;
         SortedLists::fillFromRows(rows, QStringLiteral("tbUnits"), SortedLists::everyRow(units),
-                                  [&] { SortedLists::insertSorted(cbUnit, units); });
+                                  [&] { SortedLists::insertSorted(cbUnit, std::move(units)); });
         showEditText(cbUnit, BaseUnitPlaceholder);
     } catch (const RuntimeError&) {
         showEditText(cbUnit, QString());

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <utility>
 #include <vector>
 
 using FormLayout::designFont;
@@ -203,7 +204,7 @@ void frmOptions::rbutUnit_Click()
             SortedLists::Batch properties;
             SortedLists::fillFromRows(rs, QStringLiteral("tbProperty"),
                                       SortedLists::visibleRows(Schema::PropertyColumn::propDF, properties),
-                                      [&] { SortedLists::insertSorted(cbProperty, properties); });
+                                      [&] { SortedLists::insertSorted(cbProperty, std::move(properties)); });
         }
         rs.Close();
         showPropertyPrompt();
@@ -230,8 +231,8 @@ void frmOptions::fillListsFromRecordset(int flagColumn)
         return flagIs(flag, VisibleFlag) ? &visible : flagIs(flag, HiddenFlag) ? &hidden : nullptr;
     };
     SortedLists::fillFromRows(modMain::dbRecordset, table, listOf, [&] {
-        lst1->entries()->insertSorted(visible);
-        lst2->entries()->insertSorted(hidden);
+        lst1->entries()->insertSorted(std::move(visible));
+        lst2->entries()->insertSorted(std::move(hidden));
     });
 }
 
