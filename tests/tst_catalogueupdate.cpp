@@ -1,5 +1,6 @@
 // Bringing a user's catalogue up to date with a newer shipped one.
 
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -29,9 +30,8 @@ struct UsersFile : TestDatabase
 {
     UsersFile()
     {
-        addProperty(QStringLiteral("1015"), QStringLiteral("Length"), QStringLiteral("1"));
-        addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-        addUnit(QStringLiteral("2"), QStringLiteral("Fot"), 3.2, QStringLiteral("1015"), QStringLiteral("1"));
+        TestKit::addRows(*this, {{"1015", "Length", "1"}},
+                         {{"1", "Metre", 1.0, "1015"}, {"2", "Fot", 3.2, "1015", "1"}});
         for (const QString& suffix : {QString(), QStringLiteral("User")}) {
             exec(QStringLiteral("insert into tb%1Property values ('20000000', 'Mine', '0')").arg(suffix));
             exec(QStringLiteral("insert into tb%1Units values ('20000001', 'Mine unit', 1, '20000000', '0')")
@@ -46,10 +46,8 @@ struct NewCatalogue : TestDatabase
 {
     explicit NewCatalogue(int version)
     {
-        addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-        addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-        addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 3.28084, QStringLiteral("1015"));
-        addUnit(QStringLiteral("3"), QStringLiteral("Yard"), 1.09361, QStringLiteral("1015"));
+        TestKit::addRows(*this, {{"1015", "Length"}},
+                         {{"1", "Metre", 1.0, "1015"}, {"2", "Foot", 3.28084, "1015"}, {"3", "Yard", 1.09361, "1015"}});
         setVersion(*this, version);
     }
 };

@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -27,10 +28,8 @@ private:
     {
         Catalogue()
         {
-            addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-            addProperty(QStringLiteral("92"), QStringLiteral("Temperature"));
-            addUnit(QStringLiteral("1"), QStringLiteral("Metre"), 1.0, QStringLiteral("1015"));
-            addUnit(QStringLiteral("2"), QStringLiteral("Foot"), 1 / 0.3048, QStringLiteral("1015"));
+            TestKit::addRows(*this, {{"1015", "Length"}, {"92", "Temperature"}},
+                             {{"1", "Metre", 1.0, "1015"}, {"2", "Foot", 1 / 0.3048, "1015"}});
             openShared();
         }
     };

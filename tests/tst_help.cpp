@@ -1,4 +1,5 @@
 #include "DataTable.h"
+#include "Gestures.h"
 
 #include "app/ChmFile.h"
 #include "app/HelpContents.h"
@@ -483,11 +484,10 @@ private slots:
                  qPrintable(names.join(", ")));
         QCOMPARE(contents->currentItem()->text(0), QString("The converter window"));
 
-        auto* back = viewer->findChild<QAction*>("actBack");
-        auto* forward = viewer->findChild<QAction*>("actForward");
-        auto* showContents = viewer->findChild<QAction*>("actContents");
-        auto* close = viewer->findChild<QAction*>("actClose");
-        QVERIFY(back && forward && showContents && close);
+        auto* back = TestKit::control<QAction>(viewer, "actBack");
+        auto* forward = TestKit::control<QAction>(viewer, "actForward");
+        auto* showContents = TestKit::control<QAction>(viewer, "actContents");
+        auto* close = TestKit::control<QAction>(viewer, "actClose");
         QVERIFY(!back->isEnabled());
 
         QTreeWidgetItem* options =

@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -259,23 +260,20 @@ QStringList checkAdditions(const Catalogue& catalogue, const Model& model)
 // property, and one whose only unit is hidden.
 void seed(TestDatabase& db, Model& model)
 {
-    const QList<QStringList> properties{{"1015", "Length", "0"},
-                                        {"1040", "Distance", "0"},
-                                        {"12", "Mass", "0"},
-                                        {"13", "Power", "1"},
-                                        {"14", "Speed", "0"}};
-    const QList<QStringList> units{{"1", "metre", "1015", "0"}, {"2", "Foot", "1015", "0"}, {"3", "inch", "1015", "1"},
-                                   {"4", "gram", "12", "0"},    {"5", "Pound", "12", "0"},  {"6", "watt", "13", "0"},
-                                   {"7", "knot", "14", "1"}};
-    for (const QStringList& p : properties) {
-        db.addProperty(p.at(0), p.at(1), p.at(2));
-        model.seededProperties.insert(p.at(0));
-        model.flags.insert(flagKey(QStringLiteral("P"), p.at(0)), p.at(2));
+    const QList<TestKit::PropertyRow> properties{
+        {"1015", "Length"}, {"1040", "Distance"}, {"12", "Mass"}, {"13", "Power", "1"}, {"14", "Speed"}};
+    const QList<TestKit::UnitRow> units{{"1", "metre", 2.0, "1015"},     {"2", "Foot", 3.0, "1015"},
+                                        {"3", "inch", 4.0, "1015", "1"}, {"4", "gram", 5.0, "12"},
+                                        {"5", "Pound", 6.0, "12"},       {"6", "watt", 7.0, "13"},
+                                        {"7", "knot", 8.0, "14", "1"}};
+    TestKit::addRows(db, properties, units);
+    for (const TestKit::PropertyRow& property : properties) {
+        model.seededProperties.insert(property.id);
+        model.flags.insert(flagKey(QStringLiteral("P"), property.id), property.flag);
     }
-    for (const QStringList& u : units) {
-        db.addUnit(u.at(0), u.at(1), 1.0 + u.at(0).toDouble(), u.at(2), u.at(3));
-        model.seededUnits.insert(u.at(0));
-        model.flags.insert(flagKey(QStringLiteral("U"), u.at(0)), u.at(3));
+    for (const TestKit::UnitRow& unit : units) {
+        model.seededUnits.insert(unit.uid);
+        model.flags.insert(flagKey(QStringLiteral("U"), unit.uid), unit.flag);
     }
 }
 

@@ -1,6 +1,8 @@
 // Colours and pictures of every window on dark and light palettes and at
 // double pixel density; every control's room at large default fonts.
+#include "CatalogueRows.h"
 #include "DataTable.h"
+#include "Gestures.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
@@ -30,6 +32,8 @@
 #include <memory>
 
 namespace {
+
+using TestKit::control;
 
 QPalette darkPalette(const QColor& window, const QColor& base, const QColor& button)
 {
@@ -218,8 +222,7 @@ struct Opened
 {
     explicit Opened(const QString& window)
     {
-        db.addProperty("1", "Length");
-        db.addUnit("10", "Metre", 1.0, "1");
+        TestKit::addRows(db, {{"1", "Length"}}, {{"10", "Metre", 1.0, "1"}});
         db.openShared();
         main.show();
         form = main.loadedChild<frmUnitConv>();
@@ -227,12 +230,12 @@ struct Opened
             main.mnuNG_Click();
             form = main.loadedChild<frmNew>();
             if (window.endsWith(QLatin1String("unit")))
-                QTest::mouseClick(form->findChild<QRadioButton*>("rdBtn_2"), Qt::LeftButton);
+                QTest::mouseClick(control<QRadioButton>(form, "rdBtn_2"), Qt::LeftButton);
         } else if (window.startsWith(QLatin1String("options"))) {
             main.mnuOption_Click();
             form = main.loadedChild<frmOptions>();
             const char* kind = window.endsWith(QLatin1String("unit")) ? "rbutUnit" : "rbutProperty";
-            QTest::mouseClick(form->findChild<QRadioButton*>(kind), Qt::LeftButton);
+            QTest::mouseClick(control<QRadioButton>(form, kind), Qt::LeftButton);
         } else if (window == QLatin1String("about")) {
             main.mnuAbt_Click();
             form = main.loadedChild<frmAbout>();
@@ -302,7 +305,7 @@ private slots:
         }
         // No light face stays behind the converter's help picture.
         frmUnitConv converter;
-        const QColor helpFace = converter.findChild<QPushButton*>("cmdHelp_0")->palette().color(QPalette::Button);
+        const QColor helpFace = control<QPushButton>(&converter, "cmdHelp_0")->palette().color(QPalette::Button);
         QVERIFY2(!FormLayout::isLight(helpFace), qPrintable(helpFace.name()));
     }
 
@@ -314,7 +317,7 @@ private slots:
         frmNew form;
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* frame = form.findChild<QGroupBox*>("Frame1");
+        auto* frame = control<QGroupBox>(&form, "Frame1");
         const QImage image = frame->grab(QRect(0, 0, frame->width(), frame->fontMetrics().height())).toImage();
         const QColor background = frame->palette().color(QPalette::Window);
         double best = 1.0;
@@ -328,15 +331,15 @@ private slots:
     {
         frmNew form;
         for (const char* name : {"Frame1", "Frame2"})
-            QCOMPARE(form.findChild<QGroupBox*>(name)->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-        auto* add = form.findChild<QPushButton*>("cmdCalc");
+            QCOMPARE(control<QGroupBox>(&form, name)->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        auto* add = control<QPushButton>(&form, "cmdCalc");
         QCOMPARE(add->palette().color(QPalette::Button), QColor(192, 192, 192));
         QVERIFY(FormLayout::contrast(add->palette().color(QPalette::ButtonText), QColor(192, 192, 192)) >= 4.5);
         frmUnitConv converter;
-        QCOMPARE(converter.findChild<QPushButton*>("cmdHelp_0")->palette().color(QPalette::Button),
+        QCOMPARE(control<QPushButton>(&converter, "cmdHelp_0")->palette().color(QPalette::Button),
                  QColor(0xE0, 0xE0, 0xE0));
         frmOptions options;
-        QCOMPARE(options.findChild<QGroupBox*>("Frame2")->palette().color(QPalette::WindowText), QColor(128, 0, 0));
+        QCOMPARE(control<QGroupBox>(&options, "Frame2")->palette().color(QPalette::WindowText), QColor(128, 0, 0));
     }
 
     void readableRedKeepsItsHue()
@@ -401,8 +404,7 @@ private slots:
         const QWidget* form = window == QLatin1String("frmNew")       ? static_cast<QWidget*>(&values)
                               : window == QLatin1String("frmOptions") ? static_cast<QWidget*>(&options)
                                                                       : static_cast<QWidget*>(&converter);
-        const auto* push = form->findChild<QPushButton*>(button);
-        QVERIFY(push);
+        const auto* push = control<QPushButton>(form, qPrintable(button));
         const QIcon icon = push->icon();
         QVERIFY(!icon.isNull());
         const QSize shown = push->iconSize();

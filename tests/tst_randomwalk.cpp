@@ -1,5 +1,7 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "Gestures.h"
+#include "ShellPage.h"
 #include "TestDatabase.h"
 
 #include "app/MDIMain.h"
@@ -286,7 +288,7 @@ private:
     void offerMenu(Actions& actions)
     {
         for (const char* name : {"mnuUnitConv", "mnuNG", "mnuOption", "mnuAbt"}) {
-            QAction* action = m_main.findChild<QAction*>(QLatin1String(name));
+            QAction* action = control<QAction>(&m_main, name);
             actions.append({name[3] == 'A' ? 1 : 3, [action] {
                                 action->trigger();
                                 return QStringLiteral("menu: ") + action->objectName();
@@ -709,9 +711,9 @@ private:
         const auto button = [&](ChildForm* form, const char* name) {
             if (!form)
                 return;
-            auto* control = form->findChild<QAbstractButton*>(QLatin1String(name));
+            auto* target = control<QAbstractButton>(form, name);
             choices.append(
-                {form->objectName() + QLatin1Char('.') + QLatin1String(name), [control] { control->click(); }});
+                {form->objectName() + QLatin1Char('.') + QLatin1String(name), [target] { target->click(); }});
         };
         for (const char* name : {"cmdCancel", "Command2", "Command3"})
             button(m_main.loadedChild<frmUnitConv>(), name);
@@ -720,7 +722,7 @@ private:
         button(m_main.loadedChild<frmAbout>(), "Command1");
         for (QMdiSubWindow* frame : m_main.mdiArea()->subWindowList())
             choices.append({QStringLiteral("close ") + frame->objectName(), [frame] { frame->close(); }});
-        QAction* tools = m_main.findChild<QAction*>(QStringLiteral("mnuNG"));
+        QAction* tools = control<QAction>(&m_main, "mnuNG");
         choices.append({QStringLiteral("mnuNG"), [tools] { tools->trigger(); }});
         const auto& [name, action] = choices.at(int(m_random.bounded(int(choices.size()))));
         m_done << name;
@@ -743,23 +745,18 @@ private:
 // that differ only in letter case.
 void seed(TestDatabase& db)
 {
-    const QList<QStringList> properties{
-        {"1015", "Length", "0"}, {"1040", "Distance", "0"}, {"92", "Temperature", "0"}, {"93", "temperature diff", "0"},
-        {"12", "Mass", "0"},     {"13", "Power", "1"},      {"14", "Speed", "0"},       {"15", "Empty", "0"},
-        {"16", "mass", "0"}};
-    for (const QStringList& p : properties)
-        db.addProperty(p.at(0), p.at(1), p.at(2));
-    const QList<QStringList> units{{"1", "metre", "1", "1015", "0"},      {"2", "Foot", "3.28084", "1015", "0"},
-                                   {"3", "inch", "39.3701", "1015", "1"}, {"4", "Mile", "0.000621", "1015", "0"},
-                                   {"5", "Metre", "1", "1015", "0"},      {"6", "Celsius", "1", "92", "0"},
-                                   {"7", "Fahrenheit", "1", "92", "0"},   {"8", "Kelvin", "1", "92", "0"},
-                                   {"9", "Rankine", "1", "92", "1"},      {"10", "Celsius", "1", "93", "0"},
-                                   {"11", "Kelvin", "1", "93", "0"},      {"12", "gram", "1000", "12", "0"},
-                                   {"13", "Pound", "2.20462", "12", "0"}, {"14", "ounce", "35.274", "12", "1"},
-                                   {"15", "watt", "1", "13", "0"},        {"16", "knot", "1", "14", "1"},
-                                   {"17", "kilogram", "1", "16", "0"}};
-    for (const QStringList& u : units)
-        db.addUnit(u.at(0), u.at(1), u.at(2).toDouble(), u.at(3), u.at(4));
+    const QList<TestKit::PropertyRow> properties{
+        {"1015", "Length"}, {"1040", "Distance"}, {"92", "Temperature"}, {"93", "temperature diff"},
+        {"12", "Mass"},     {"13", "Power", "1"}, {"14", "Speed"},       {"15", "Empty"},
+        {"16", "mass"}};
+    const QList<TestKit::UnitRow> units{
+        {"1", "metre", 1.0, "1015"},     {"2", "Foot", 3.28084, "1015"},     {"3", "inch", 39.3701, "1015", "1"},
+        {"4", "Mile", 0.000621, "1015"}, {"5", "Metre", 1.0, "1015"},        {"6", "Celsius", 1.0, "92"},
+        {"7", "Fahrenheit", 1.0, "92"},  {"8", "Kelvin", 1.0, "92"},         {"9", "Rankine", 1.0, "92", "1"},
+        {"10", "Celsius", 1.0, "93"},    {"11", "Kelvin", 1.0, "93"},        {"12", "gram", 1000.0, "12"},
+        {"13", "Pound", 2.20462, "12"},  {"14", "ounce", 35.274, "12", "1"}, {"15", "watt", 1.0, "13"},
+        {"16", "knot", 1.0, "14", "1"},  {"17", "kilogram", 1.0, "16"}};
+    TestKit::addRows(db, properties, units);
 }
 
 } // namespace
@@ -802,12 +799,10 @@ private slots:
         else
             seed(db);
         db.openShared();
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        TestKit::ShellPage shell;
         const quint32 seed = m_seed + salt;
-        Walk walk(db, main, seed);
-        std::unique_ptr<RealBoxes> boxes = realBoxes ? std::make_unique<RealBoxes>(walk, main, seed) : nullptr;
+        Walk walk(db, shell.main, seed);
+        std::unique_ptr<RealBoxes> boxes = realBoxes ? std::make_unique<RealBoxes>(walk, shell.main, seed) : nullptr;
         QStringList recent;
 
         for (int step = 1; step <= steps; ++step) {

@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -285,11 +286,11 @@ private slots:
         QFETCH(QStringList, listed);
         QFETCH(int, error);
         TestDatabase db;
-        db.addProperty("1015", "Length");
-        db.addUnit("1", "Metre", 1.0, "1015");
-        db.addUnit("2", "Foot", 3.28, "1015");
-        db.addUnit("3", "hidden", 39.4, "1015", "1");
-        db.addUnit("4", "odd flag", 1.09, "1015", "2");
+        TestKit::addRows(db, {{"1015", "Length"}},
+                         {{"1", "Metre", 1.0, "1015"},
+                          {"2", "Foot", 3.28, "1015"},
+                          {"3", "hidden", 39.4, "1015", "1"},
+                          {"4", "odd flag", 1.09, "1015", "2"}});
         if (badRow)
             db.exec("insert into tbUnits (UID, uname, factor, PropID, df) values ('5', null, 1, '1015', '0')");
         db.openShared();
