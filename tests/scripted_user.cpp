@@ -18,6 +18,8 @@
 //   exit                      ends the program through "E&xit"
 // Usage: scripted_user --commands
 
+#include "Gestures.h"
+
 #include "app/Application.h"
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
@@ -73,23 +75,18 @@ MDIMain* mainWindow()
     fault(QStringLiteral("no main window"));
 }
 
+// Clicks the unit as a user does.
 void selectUnit(SortedLists::ListView* list, const QString& name)
 {
-    const int row = list->findRow(name);
-    if (row < 0)
+    if (!TestKit::clickEntry(list, name))
         fault(QStringLiteral("no unit %1").arg(name));
-    list->setCurrentRow(row);
 }
 
 void convert(MDIMain* main)
 {
     auto* converter = main->loadedChild<frmUnitConv>();
-    auto* property = control<QComboBox>(converter, QStringLiteral("cbProperty"));
-    const int length = property->findText(QStringLiteral("Length"));
-    if (length < 0)
+    if (!TestKit::chooseEntry(control<QComboBox>(converter, QStringLiteral("cbProperty")), QStringLiteral("Length")))
         fault(QStringLiteral("no property Length"));
-    property->setCurrentIndex(length);
-    emit property->activated(length);
     control<QLineEdit>(converter, QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
     selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitFrm")),
                QStringLiteral("Foot (international)"));

@@ -52,10 +52,11 @@ void say(const QString& line)
 
 using TestKit::control;
 
+// Picks the entry at `index` from the drop-down, as a user does.
 void pick(QComboBox* combo, int index)
 {
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
+    if (!TestKit::chooseEntry(combo, combo->itemText(index)))
+        fault(QStringLiteral("cannot pick \"%1\"").arg(combo->itemText(index)));
 }
 
 // The prompts the windows show on every mode switch, and the no-unit notice, are
