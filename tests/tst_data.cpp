@@ -156,6 +156,32 @@ private slots:
                  QStringLiteral("0"));
     }
 
+    // Each value goes to its own placeholder, also beside a question mark in a
+    // quoted text or a numbered placeholder, and the row found is written back.
+    void placeholdersBindInOrder_data()
+    {
+        const TestKit::DataTable<QString, QVariantList> row("sql", "params");
+        row("two placeholders", QStringLiteral("select * from tbUnits where PropID = ? and UID = ?"),
+            QVariantList{QStringLiteral("1015"), QStringLiteral("2")});
+        row("question mark in a text", QStringLiteral("select * from tbUnits where uname <> 'a?' and UID = ?"),
+            QVariantList{QStringLiteral("2")});
+        row("numbered placeholder", QStringLiteral("select * from tbUnits where UID = ?1"),
+            QVariantList{QStringLiteral("2")});
+    }
+
+    void placeholdersBindInOrder()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, params);
+        Catalogue db;
+        OpenRecordset(sql, params, {UnitColumn::uname, UnitColumn::df});
+        QCOMPARE(dbRecordset.Fields(UnitColumn::uname).Value().toString(), QStringLiteral("Foot"));
+        dbRecordset.Fields(UnitColumn::df).setValue(QStringLiteral("1"));
+        dbRecordset.Update();
+        QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '2'")).toString(), QStringLiteral("1"));
+        QCOMPARE(db.scalar(QStringLiteral("select df from tbUnits where UID = '1'")).toString(), QStringLiteral("0"));
+    }
+
     // A result set opened for some fields reads those alone, walks every row,
     // and writes a changed field back like any other.
     void someFieldsOnly()

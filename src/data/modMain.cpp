@@ -24,6 +24,13 @@ namespace {
 
 constexpr int RowNotLocated = -2147217864;
 
+// The update's placeholder for the row id: its placeholders are named, as
+// namePlaceholders tells why.
+QString rowidMark()
+{
+    return QStringLiteral(":rowid");
+}
+
 bool isConstraintViolation(const QSqlError& error)
 {
     const QString code = error.nativeErrorCode();
@@ -129,6 +136,42 @@ bool splitSelectAll(const QString& sql, QString& table, QString& rest)
         return false;
     table = text.mid(start, pos - start).toString();
     rest = text.mid(pos).toString();
+    return true;
+}
+
+// Renames the `?` placeholders of `text` :p0, :p1 and so on, in turn, and
+// lists those names in `marks`: Qt binds a value to a name with one lookup,
+// while a value bound by position costs it a name built anew each time. Leaves
+// `text` as it is and returns false when it marks parameters any other way or
+// holds a comment, which a plain scan could misread.
+bool namePlaceholders(QString& text, QStringList& marks)
+{
+    QString named;
+    QStringList names;
+    char16_t quote = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const char16_t next = i + 1 < text.size() ? text.at(i + 1).unicode() : 0;
+        if (quote) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '\'' || c == '"' || c == '`') {
+            quote = c;
+        } else if (c == '[') {
+            quote = ']';
+        } else if (c == ':' || c == '@' || c == '$' || (c == '-' && next == '-') || (c == '/' && next == '*') ||
+                   (c == '?' && next >= '0' && next <= '9')) {
+            return false;
+        } else if (c == '?') {
+            names << QStringLiteral(":p%1").arg(names.size());
+            named += names.last();
+            continue;
+        }
+        named += QChar(c);
+    }
+    if (quote)
+        return false;
+    text = named;
+    marks = names;
     return true;
 }
 
@@ -318,11 +361,22 @@ QSqlQuery& Connection::prepared(const QString& sql)
     return *m_statements.insert(sql, query);
 }
 
-std::shared_ptr<Connection::Select> Connection::preparedSelect(const QString& sql, const QList<int>& fields)
+const QString& Connection::selectKey(const QString& sql, const QList<int>& fields)
 {
+    if (!m_lastSelectKey.isEmpty() && sql == m_lastSelectSql && fields == m_lastSelectFields)
+        return m_lastSelectKey;
     QString key = sql;
     for (const int field : fields)
         key += QLatin1Char('\n') + QString::number(field);
+    m_lastSelectSql = sql;
+    m_lastSelectFields = fields;
+    m_lastSelectKey = key;
+    return m_lastSelectKey;
+}
+
+std::shared_ptr<Connection::Select> Connection::preparedSelect(const QString& sql, const QList<int>& fields)
+{
+    const QString key = selectKey(sql, fields);
     const auto found = m_selects.find(key);
     // A result set walking the kept statement holds the other reference.
     if (found != m_selects.end() && found->second.use_count() == 1)
@@ -340,6 +394,8 @@ std::shared_ptr<Connection::Select> Connection::preparedSelect(const QString& sq
                           std::all_of(fields.begin(), fields.end(),
                                       [&designed](int field) { return field >= 0 && field < designed.size(); });
     QString text = sql;
+    if (writable && !namePlaceholders(rest, select->paramMarks))
+        select->paramMarks.clear();
     if (narrowed) {
         QStringList names;
         select->columns = designed;
@@ -573,8 +629,13 @@ void Recordset::run()
     m_connection->requireSameFile();
     m_select = m_connection->preparedSelect(m_sql, m_fields);
     QSqlQuery& query = m_select->query;
-    for (int i = 0; i < m_params.size(); ++i)
-        query.bindValue(i, m_params.at(i));
+    const QStringList& marks = m_select->paramMarks;
+    for (int i = 0; i < m_params.size(); ++i) {
+        if (marks.size() == m_params.size())
+            query.bindValue(marks.at(i), m_params.at(i));
+        else
+            query.bindValue(i, m_params.at(i));
+    }
     if (!query.exec()) {
         const QSqlError error = query.lastError();
         release();
@@ -590,10 +651,11 @@ void Recordset::run()
     }
     m_table = m_select->table;
     m_columns = m_select->columns;
-    m_readable = QVector<bool>(m_columns.size(), false);
+    // A move opens one result set per row: the vectors keep their memory.
+    m_readable.resize(m_columns.size());
     for (int i = 0; i < m_columns.size(); ++i)
         m_readable[i] = m_select->sources[std::size_t(i)] >= 0;
-    m_row = QVector<QVariant>(m_columns.size());
+    m_row.fill(QVariant(), m_columns.size());
     m_position = 0;
     m_readError.clear();
     m_ahead = query.next();
@@ -833,15 +895,20 @@ const QString& Recordset::updateText()
     if (m_table == m_updateTable && m_changed == m_updateColumns)
         return m_updateText;
     QStringList assignments;
+    m_updateMarks.clear();
     for (int i = 0; i < m_columns.size(); ++i) {
-        if (m_changed.at(i))
-            assignments << quoted(m_columns.at(i)) + QStringLiteral(" = ?");
+        if (m_changed.at(i)) {
+            const QString mark = QStringLiteral(":v%1").arg(i);
+            assignments << quoted(m_columns.at(i)) + QStringLiteral(" = ") + mark;
+            m_updateMarks << mark;
+        }
     }
     m_updateTable = m_table;
     m_updateColumns = m_changed;
-    m_updateText = assignments.isEmpty() ? QString()
-                                         : QStringLiteral("update %1 set %2 where rowid = ?")
-                                               .arg(quoted(m_table), assignments.join(QStringLiteral(", ")));
+    m_updateText = assignments.isEmpty()
+                       ? QString()
+                       : QStringLiteral("update %1 set %2 where rowid = %3")
+                             .arg(quoted(m_table), assignments.join(QStringLiteral(", ")), rowidMark());
     return m_updateText;
 }
 
@@ -856,9 +923,9 @@ void Recordset::updateCurrent()
     int bound = 0;
     for (int i = 0; i < m_columns.size(); ++i) {
         if (m_changed.at(i))
-            query.bindValue(bound++, m_pending.at(i));
+            query.bindValue(m_updateMarks.at(bound++), m_pending.at(i));
     }
-    query.bindValue(bound, m_rowid);
+    query.bindValue(rowidMark(), m_rowid);
     if (!query.exec())
         raise(query.lastError());
     m_connection->noteChange();

@@ -93,6 +93,8 @@ public:
         QStringList columns;
         // For each field, its position in the query's rows, or -1 when it is not read.
         std::vector<int> sources;
+        // The names its placeholders were given, in order; empty when they are bound by position.
+        QStringList paramMarks;
     };
     // The prepared select for `sql` reading `fields` (all when empty). One
     // that a result set still walks is not handed out again: the second
@@ -143,8 +145,15 @@ private:
     FileFault faultFrom(const FileState& now);
     QString faultDescription() const;
 
+    // The cache key of a select: its text and the fields it reads. A move
+    // looks up row after row with one statement, so the last key is kept.
+    const QString& selectKey(const QString& sql, const QList<int>& fields);
+
     QHash<QString, QSqlQuery> m_statements;
     std::unordered_map<QString, std::shared_ptr<Select>> m_selects;
+    QString m_lastSelectSql;
+    QList<int> m_lastSelectFields;
+    QString m_lastSelectKey;
     int m_actions = 0;
 
     QString m_name;
@@ -258,6 +267,8 @@ private:
     QString m_updateTable;
     QVector<bool> m_updateColumns;
     QString m_updateText;
+    // The placeholders of the changed columns' values in that statement.
+    QStringList m_updateMarks;
     bool m_open = false;
     QString m_closedReason;
     EditMode m_editMode = EditMode::None;
