@@ -1,5 +1,6 @@
+#include "DataTable.h"
 #include "Pages.h"
-#include "TestDatabase.h"
+#include "Seeds.h"
 
 #include "app/ChmFile.h"
 #include "app/MDIMain.h"
@@ -39,36 +40,18 @@ QString selectedText(const ListView* list)
     return row < 0 ? QString() : list->text(row);
 }
 
-using Converter = TestKit::ConverterPage;
 using TestKit::entries;
 
-void addTemperature(TestDatabase& db)
+// The converter loaded on a catalogue the seeds fill, showing `property` when one is given.
+class Converter : public On<TestKit::ConverterPage>
 {
-    db.addProperty("92", "Temperature");
-    db.addUnit("921", "Celsius", 1, "92");
-    db.addUnit("922", "Fahrenheit", 1, "92");
-    db.addUnit("923", "Kelvin", 1, "92");
-    db.addUnit("924", "celsius", 1, "92");
-    db.addUnit("925", "Centigrade", 1, "92");
-}
-
-void addLength(TestDatabase& db)
-{
-    db.addProperty("1015", "Length");
-    db.addUnit("11", "A", 1, "1015");
-    db.addUnit("12", "B", 2, "1015");
-    db.addUnit("13", "Big", 10, "1015");
-    db.addUnit("14", "Zero", 0, "1015");
-}
-
-// Units whose names share their first letters, as type-ahead meets them.
-void addFeet(TestDatabase& db)
-{
-    db.addProperty("1015", "Length");
-    db.addUnit("11", "Fathom", 0.5, "1015");
-    db.addUnit("12", "Foot", 1, "1015");
-    db.addUnit("13", "Inch", 12, "1015");
-}
+public:
+    template <typename... Seed> explicit Converter(const QString& property = {}, const Seed&... seeds) : On(seeds...)
+    {
+        if (!property.isEmpty())
+            pick(property);
+    }
+};
 
 bool isRuntimeError(const MessageBox::Record& record, int number)
 {
@@ -87,11 +70,7 @@ private slots:
     // unit that is already selected converts the new value.
     void clickOnTheSelectedUnitConverts()
     {
-        TestDatabase db;
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick(QStringLiteral("Temperature"));
+        Converter c("Temperature", Seeds::temperature);
         c.convert(QStringLiteral("50"), QStringLiteral("Fahrenheit"), QStringLiteral("Kelvin"));
         QCOMPARE(c.output()->text(), QStringLiteral("283.15"));
         c.type(QStringLiteral("0"));
@@ -110,21 +89,16 @@ private slots:
     // the selected entry, and a double click, which is one choice.
     void everyClickConvertsOnce_data()
     {
-        QTest::addColumn<bool>("selectFirst");
-        QTest::addColumn<bool>("doubleClick");
-        QTest::newRow("click a new entry") << false << false;
-        QTest::newRow("click the selected entry") << true << false;
-        QTest::newRow("double click") << false << true;
+        const TestKit::DataTable<bool, bool> row("selectFirst", "doubleClick");
+        row("click a new entry", false, false);
+        row("click the selected entry", true, false);
+        row("double click", false, true);
     }
     void everyClickConvertsOnce()
     {
         QFETCH(bool, selectFirst);
         QFETCH(bool, doubleClick);
-        TestDatabase db;
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick(QStringLiteral("Temperature"));
+        Converter c("Temperature", Seeds::temperature);
         if (selectFirst) {
             c.click(c.from(), QStringLiteral("Kelvin"));
             MessageBox::takeRecords();
@@ -152,16 +126,16 @@ private slots:
 
     void loadListsVisiblePropertiesSorted()
     {
-        TestDatabase db;
-        db.addProperty("3", "gamma");
-        db.addProperty("1", "Alpha");
-        db.addProperty("2", "beta");
-        db.addProperty("4", "Delta", "1");
-        db.addProperty("5", "Epsilon", "2");
-        db.addProperty("6", "Zeta", "");
-        db.addProperty("7", "Eta", " 0");
-        db.openShared();
-        Converter c;
+        const auto seed = [](TestDatabase& db) {
+            Seeds::addProperties(db, {{"3", "gamma"},
+                                      {"1", "Alpha"},
+                                      {"2", "beta"},
+                                      {"4", "Delta", "1"},
+                                      {"5", "Epsilon", "2"},
+                                      {"6", "Zeta", ""},
+                                      {"7", "Eta", " 0"}});
+        };
+        Converter c({}, seed);
         QComboBox* combo = c.combo();
         QStringList names;
         QList<qint32> ids;
@@ -179,20 +153,19 @@ private slots:
 
     void unitListsVisibleUnitsSorted()
     {
-        TestDatabase db;
-        db.addProperty("1015", "Length");
-        db.addProperty("1016", "Empty");
-        db.addUnit("3", "c", 1, "1015");
-        db.addUnit("1", "A", 1, "1015");
-        db.addUnit("2", "b", 1, "1015");
-        db.addUnit("4", "Hidden", 1, "1015", "1");
-        db.addUnit("5", "Odd", 1, "1015", "2");
-        db.addUnit("6", "Empty", 1, "1015", "");
-        db.addUnit("7", "Blank", 1, "1015", " 0");
-        db.addUnit("8", "Hidden too", 1, "1016", "1");
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        const auto seed = [](TestDatabase& db) {
+            Seeds::addProperties(db, {{"1015", "Length"}, {"1016", "Empty"}});
+            Seeds::addUnits(db, "1015",
+                            {{"3", "c", 1},
+                             {"1", "A", 1},
+                             {"2", "b", 1},
+                             {"4", "Hidden", 1, "1"},
+                             {"5", "Odd", 1, "2"},
+                             {"6", "Empty", 1, ""},
+                             {"7", "Blank", 1, " 0"}});
+            Seeds::addUnits(db, "1016", {{"8", "Hidden too", 1, "1"}});
+        };
+        Converter c("Length", seed);
         QCOMPARE(c.combo()->currentText(), QString("Length"));
         for (ListView* list : {c.from(), c.to()}) {
             QCOMPARE(entries(list), QStringList({"A", "b", "c"}));
@@ -209,13 +182,11 @@ private slots:
 
     void unitListFailureKeepsListsAlike()
     {
-        TestDatabase db;
-        db.addProperty("1015", "Length");
-        db.addUnit("1", "A", 1, "1015");
-        db.addUnit("x2", "Broken", 1, "1015");
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        const auto seed = [](TestDatabase& db) {
+            db.addProperty("1015", "Length");
+            Seeds::addUnits(db, "1015", {{"1", "A", 1}, {"x2", "Broken", 1}});
+        };
+        Converter c("Length", seed);
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QString("No unit available for this property. To add new unit for this property go "
@@ -231,16 +202,12 @@ private slots:
     // nothing converts until each list is clicked again on its own.
     void pickAgainRefillsBothListsWithoutSelection()
     {
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         c.convert("3", "A", "B");
         QCOMPARE(c.output()->text(), QString("6"));
         QVERIFY(MessageBox::takeRecords().isEmpty());
 
-        db.addUnit("15", "b", 4, "1015");
+        c.db.addUnit("15", "b", 4, "1015");
         c.pick("Length");
         for (ListView* list : {c.from(), c.to()}) {
             QCOMPARE(entries(list), QStringList({"A", "B", "b", "Big", "Zero"}));
@@ -263,15 +230,12 @@ private slots:
 
     void borrowedPropertyConvertsByItsOwnRule()
     {
-        TestDatabase db;
-        db.addProperty("1040", "Borrower");
-        db.addProperty("1015", "Lender", "1");
-        db.addUnit("1", "Celsius", 1, "1015");
-        db.addUnit("2", "Fahrenheit", 2, "1015");
-        db.addUnit("3", "Own", 1, "1040");
-        db.openShared();
-        Converter c;
-        c.pick("Borrower");
+        const auto seed = [](TestDatabase& db) {
+            Seeds::addProperties(db, {{"1040", "Borrower"}, {"1015", "Lender", "1"}});
+            Seeds::addUnits(db, "1015", {{"1", "Celsius", 1}, {"2", "Fahrenheit", 2}});
+            Seeds::addUnits(db, "1040", {{"3", "Own", 1}});
+        };
+        Converter c("Borrower", seed);
         QCOMPARE(entries(c.to()), QStringList({"Celsius", "Fahrenheit"}));
         c.convert("100", "Celsius", "Fahrenheit");
         QCOMPARE(c.output()->text(), QString("200"));
@@ -281,16 +245,8 @@ private slots:
     // The shipped catalogue, converted through the window as a user does.
     void shippedCatalogue_data()
     {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("fromUnit");
-        QTest::addColumn<QString>("toUnit");
-        QTest::addColumn<QString>("result");
-        const auto row = [](const char* tag, const char* locale, const char* property, const char* value,
-                            const char* from, const char* to, const char* result) {
-            QTest::newRow(tag) << locale << property << value << from << to << result;
-        };
+        const TestKit::DataTable<QString, QString, QString, QString, QString, QString> row(
+            "locale", "property", "value", "fromUnit", "toUnit", "result");
         row("mile", "C", "Length", "1", "Mile (international)", "Kilometre", "1.609344");
         row("pound", "C", "Mass", "1", "Pound (avoirdupois)", "Gram", "453.5924");
         row("US gallon", "C", "Volume", "1", "Gallon (US liquid)", "Litre", "3.785412");
@@ -341,11 +297,7 @@ private slots:
         QFETCH(QString, toUnit);
         QFETCH(QString, result);
         QLocale::setDefault(QLocale(locale));
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        Converter c;
-        c.pick(property);
+        Converter c(property, Seeds::shipped);
         c.convert(value, fromUnit, toUnit);
         QCOMPARE(c.output()->text(), result);
         QVERIFY(MessageBox::takeRecords().isEmpty());
@@ -353,11 +305,7 @@ private slots:
 
     void shippedCatalogueSwap()
     {
-        TestDatabase db;
-        db.useShippedCatalogue();
-        db.openShared();
-        Converter c;
-        c.pick("Temperature");
+        Converter c("Temperature", Seeds::shipped);
         c.convert("100", "Celsius", "Fahrenheit");
         QCOMPARE(c.output()->text(), QString("212"));
         c.press("cmdSwap");
@@ -372,11 +320,7 @@ private slots:
 
     void temperatureAndSwap()
     {
-        TestDatabase db;
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick("Temperature");
+        Converter c("Temperature", Seeds::temperature);
         c.convert("100", "Celsius", "Fahrenheit");
         QCOMPARE(c.output()->text(), QString("212"));
         c.press("cmdSwap");
@@ -389,19 +333,15 @@ private slots:
 
     void temperatureOtherNameGivesNothing_data()
     {
-        QTest::addColumn<QString>("unit");
-        QTest::newRow("lower case") << "celsius";
-        QTest::newRow("other name") << "Centigrade";
+        const TestKit::DataTable<QString> row("unit");
+        row("lower case", "celsius");
+        row("other name", "Centigrade");
     }
 
     void temperatureOtherNameGivesNothing()
     {
         QFETCH(QString, unit);
-        TestDatabase db;
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick("Temperature");
+        Converter c("Temperature", Seeds::temperature);
         c.convert("100", "Celsius", "Kelvin");
         c.click(c.to(), unit);
         QCOMPARE(c.output()->text(), QString("373.15"));
@@ -410,17 +350,15 @@ private slots:
 
     void warnings_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QStringList>("steps");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("empty value") << "" << QStringList{"from"} << "Invalid Input";
-        QTest::newRow("blanks only") << "   " << QStringList{"to"} << "Invalid Input";
-        QTest::newRow("not numeric") << "1,5" << QStringList{"from"} << "Invalid Input";
-        QTest::newRow("no target unit") << "1" << QStringList{"from"} << "Select Unit To";
-        QTest::newRow("no source unit") << "1" << QStringList{"to"} << "Select Unit From";
-        QTest::newRow("swap, not numeric") << "x" << QStringList{"swap"} << "Invalid Input";
-        QTest::newRow("swap, no units") << "1" << QStringList{"swap"} << "Select Unit From";
-        QTest::newRow("swap, no target unit") << "1" << QStringList{"from", "swap"} << "Select Unit To";
+        const TestKit::DataTable<QString, QStringList, QString> row("value", "steps", "message");
+        row("empty value", "", QStringList{"from"}, "Invalid Input");
+        row("blanks only", "   ", QStringList{"to"}, "Invalid Input");
+        row("not numeric", "1,5", QStringList{"from"}, "Invalid Input");
+        row("no target unit", "1", QStringList{"from"}, "Select Unit To");
+        row("no source unit", "1", QStringList{"to"}, "Select Unit From");
+        row("swap, not numeric", "x", QStringList{"swap"}, "Invalid Input");
+        row("swap, no units", "1", QStringList{"swap"}, "Select Unit From");
+        row("swap, no target unit", "1", QStringList{"from", "swap"}, "Select Unit To");
     }
 
     void warnings()
@@ -428,11 +366,7 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QStringList, steps);
         QFETCH(QString, message);
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         c.output()->setText("previous");
         c.type(value);
         for (const QString& step : steps) {
@@ -452,11 +386,7 @@ private slots:
 
     void editingValueKeepsOldResult()
     {
-        TestDatabase db;
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick("Temperature");
+        Converter c("Temperature", Seeds::temperature);
         c.convert("100", "Celsius", "Fahrenheit");
         c.type("0");
         QCOMPARE(c.output()->text(), QString("212"));
@@ -467,11 +397,7 @@ private slots:
 
     void clear()
     {
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         c.convert("3", "A", "B");
         QCOMPARE(c.output()->text(), QString("6"));
         c.press("cmdClear");
@@ -487,12 +413,7 @@ private slots:
     void germanLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-        TestDatabase db;
-        addLength(db);
-        addTemperature(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths, Seeds::temperature);
         c.convert("1,5", "B", "A");
         QCOMPARE(c.output()->text(), QString("0,75"));
         c.pick("Temperature");
@@ -505,53 +426,21 @@ private slots:
     // never the result of the units chosen before.
     void unconvertible_data()
     {
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("fromUnit");
-        QTest::addColumn<QString>("toUnit");
-        QTest::addColumn<QString>("message");
+        const TestKit::DataTable<QString, QString, QString, QString, QString> row("property", "value", "fromUnit",
+                                                                                  "toUnit", "message");
         // A factor is described with its unit, its stored value and what to do.
         const QString factor = QStringLiteral("The factor of the unit \"%1\" in the catalogue ");
-        QTest::newRow("zero source factor") << "Length"
-                                            << "1"
-                                            << "Zero"
-                                            << "A" << factor.arg("Zero");
-        QTest::newRow("zero target factor") << "Length"
-                                            << "1"
-                                            << "A"
-                                            << "Zero" << factor.arg("Zero");
-        QTest::newRow("empty factor") << "Length"
-                                      << "1"
-                                      << "Empty"
-                                      << "B" << factor.arg("Empty");
-        QTest::newRow("text factor") << "Length"
-                                     << "1"
-                                     << "B"
-                                     << "Text" << factor.arg("Text");
-        QTest::newRow("negative factor") << "Length"
-                                         << "1"
-                                         << "Negative"
-                                         << "B" << factor.arg("Negative");
-        QTest::newRow("value beyond double") << "Length"
-                                             << "1E400"
-                                             << "A"
-                                             << "B"
-                                             << "The value is too large to convert.";
-        QTest::newRow("result beyond double") << "Length"
-                                              << "1E308"
-                                              << "A"
-                                              << "Big"
-                                              << "The result is too large to show.";
-        QTest::newRow("temperature beyond double") << "Temperature"
-                                                   << "-1e400"
-                                                   << "Fahrenheit"
-                                                   << "Celsius"
-                                                   << "The value is too large to convert.";
-        QTest::newRow("temperature result beyond double") << "Temperature"
-                                                          << "1.7E308"
-                                                          << "Celsius"
-                                                          << "Fahrenheit"
-                                                          << "The result is too large to show.";
+        row("zero source factor", "Length", "1", "Zero", "A", factor.arg("Zero"));
+        row("zero target factor", "Length", "1", "A", "Zero", factor.arg("Zero"));
+        row("empty factor", "Length", "1", "Empty", "B", factor.arg("Empty"));
+        row("text factor", "Length", "1", "B", "Text", factor.arg("Text"));
+        row("negative factor", "Length", "1", "Negative", "B", factor.arg("Negative"));
+        row("value beyond double", "Length", "1E400", "A", "B", "The value is too large to convert.");
+        row("result beyond double", "Length", "1E308", "A", "Big", "The result is too large to show.");
+        row("temperature beyond double", "Temperature", "-1e400", "Fahrenheit", "Celsius",
+            "The value is too large to convert.");
+        row("temperature result beyond double", "Temperature", "1.7E308", "Celsius", "Fahrenheit",
+            "The result is too large to show.");
     }
 
     void unconvertible()
@@ -561,15 +450,13 @@ private slots:
         QFETCH(QString, fromUnit);
         QFETCH(QString, toUnit);
         QFETCH(QString, message);
-        TestDatabase db;
-        addLength(db);
-        addTemperature(db);
-        db.addUnit("15", "Empty", QVariant(QMetaType(QMetaType::Double)), "1015");
-        db.addUnit("16", "Text", QStringLiteral("lots"), "1015");
-        db.addUnit("17", "Negative", -1, "1015");
-        db.openShared();
-        Converter c;
-        c.pick(property);
+        const auto badFactors = [](TestDatabase& db) {
+            Seeds::addUnits(db, "1015",
+                            {{"15", "Empty", QVariant(QMetaType(QMetaType::Double))},
+                             {"16", "Text", QStringLiteral("lots")},
+                             {"17", "Negative", -1}});
+        };
+        Converter c(property, Seeds::lengths, Seeds::temperature, badFactors);
         c.convert("1", property == "Length" ? "B" : "Celsius", property == "Length" ? "A" : "Kelvin");
         QVERIFY(!c.output()->text().isEmpty());
         MessageBox::takeRecords();
@@ -595,16 +482,13 @@ private slots:
 
     void untrappedErrors_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("error");
-        QTest::addColumn<QString>("says");
-        QTest::newRow("edited property text")
-            << "edit property" << 381
-            << "The property box shows \"Lengths\", which is no property of its list, so Quantaro does not know "
-               "what to convert. Pick a property from the list, then select the units again.";
-        QTest::newRow("vanished unit") << "delete Big" << int(ErrorNumber::NoCurrentRecord)
-                                       << "The unit with UID 13 is no longer in the catalogue. Pick the property "
-                                          "again to list its units as they are now.";
+        const TestKit::DataTable<QString, int, QString> row("fault", "error", "says");
+        row("edited property text", "edit property", 381,
+            "The property box shows \"Lengths\", which is no property of its list, so Quantaro does not know "
+            "what to convert. Pick a property from the list, then select the units again.");
+        row("vanished unit", "delete Big", int(ErrorNumber::NoCurrentRecord),
+            "The unit with UID 13 is no longer in the catalogue. Pick the property "
+            "again to list its units as they are now.");
     }
 
     void untrappedErrors()
@@ -612,17 +496,13 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(int, error);
         QFETCH(QString, says);
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         c.convert("1", "A", "B");
         QCOMPARE(c.output()->text(), QString("2"));
         if (fault == "edit property")
             QTest::keyClicks(c.combo()->lineEdit(), "s");
         else
-            db.exec("delete from tbUnits where uname = 'Big'");
+            c.db.exec("delete from tbUnits where uname = 'Big'");
         c.click(c.to(), "Big");
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);
@@ -633,11 +513,7 @@ private slots:
 
     void swapRunsEveryConversion()
     {
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         c.convert("1", "A", "B");
         c.click(c.to(), "Zero");
         QCOMPARE(MessageBox::takeRecords().size(), 1);
@@ -656,11 +532,7 @@ private slots:
 
     void realWarningDuringSelection()
     {
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
-        Converter c;
-        c.pick("Length");
+        Converter c("Length", Seeds::lengths);
         MessageBox::setIntercepting(false);
         QStringList shown;
         QTimer closer;
@@ -683,18 +555,16 @@ private slots:
 
     void hostedInMainWindow_data()
     {
-        QTest::addColumn<QString>("button");
-        QTest::newRow("Done") << "cmdCancel";
-        QTest::newRow("Options") << "Command2";
-        QTest::newRow("New Values") << "Command3";
+        const TestKit::DataTable<QString> row("button");
+        row("Done", "cmdCancel");
+        row("Options", "Command2");
+        row("New Values", "Command3");
     }
 
     void hostedInMainWindow()
     {
         QFETCH(QString, button);
-        TestDatabase db;
-        addLength(db);
-        db.openShared();
+        SeededDatabase catalogue(Seeds::lengths);
         MDIMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
@@ -713,7 +583,7 @@ private slots:
         QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!main.loadedChild<frmUnitConv>());
-        db.addProperty("2000", "Added");
+        catalogue.db.addProperty("2000", "Added");
         main.mnuUnitConv_Click();
         form = main.loadedChild<frmUnitConv>();
         QVERIFY(form);
@@ -722,8 +592,7 @@ private slots:
 
     void helpFailure()
     {
-        TestDatabase db;
-        db.openShared();
+        SeededDatabase catalogue;
         // Help is opened by the main window, which the converter asks.
         MDIMain main;
         main.show();
@@ -742,8 +611,6 @@ private slots:
 
     void layout()
     {
-        TestDatabase db;
-        db.openShared();
         Converter c;
         frmUnitConv* form = c.form;
         QCOMPARE(form->windowTitle(), QString("Quantaro - Veltrin Technologies"));
@@ -792,19 +659,10 @@ private slots:
     // once typing pauses: one warning at most, and none before the pause.
     void typeAheadConvertsOncePaused_data()
     {
-        QTest::addColumn<bool>("inSource");
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("source, name") << true << "Foot"
-                                      << "Foot"
-                                      << "Select Unit To";
-        QTest::newRow("target, name") << false << "Foot"
-                                      << "Foot"
-                                      << "Select Unit From";
-        QTest::newRow("source, arrows") << true << ""
-                                        << "Inch"
-                                        << "Select Unit To";
+        const TestKit::DataTable<bool, QString, QString, QString> row("inSource", "keys", "unit", "message");
+        row("source, name", true, "Foot", "Foot", "Select Unit To");
+        row("target, name", false, "Foot", "Foot", "Select Unit From");
+        row("source, arrows", true, "", "Inch", "Select Unit To");
     }
     void typeAheadConvertsOncePaused()
     {
@@ -812,11 +670,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, unit);
         QFETCH(QString, message);
-        TestDatabase db;
-        addFeet(db);
-        db.openShared();
-        Converter c;
-        c.pick(QStringLiteral("Length"));
+        Converter c("Length", Seeds::feet);
         c.type(QStringLiteral("1"));
         ListView* list = inSource ? c.from() : c.to();
         list->setFocus();
@@ -839,11 +693,7 @@ private slots:
     // a click meanwhile converts at once and drops the waiting one.
     void typedUnitsConvert()
     {
-        TestDatabase db;
-        addFeet(db);
-        db.openShared();
-        Converter c;
-        c.pick(QStringLiteral("Length"));
+        Converter c("Length", Seeds::feet);
         c.type(QStringLiteral("2"));
         c.to()->setFocus();
         QTest::keyClicks(c.to(), QStringLiteral("Inch"));
@@ -869,18 +719,14 @@ private slots:
     // converts nothing once typing pauses: its lists are gone.
     void typedUnitForgottenByPropertyOrClear_data()
     {
-        QTest::addColumn<bool>("clear");
-        QTest::newRow("property chosen again") << false;
-        QTest::newRow("Clear") << true;
+        const TestKit::DataTable<bool> row("clear");
+        row("property chosen again", false);
+        row("Clear", true);
     }
     void typedUnitForgottenByPropertyOrClear()
     {
         QFETCH(bool, clear);
-        TestDatabase db;
-        addFeet(db);
-        db.openShared();
-        Converter c;
-        c.pick(QStringLiteral("Length"));
+        Converter c("Length", Seeds::feet);
         c.type(QStringLiteral("1"));
         c.from()->setFocus();
         QTest::keyClicks(c.from(), QStringLiteral("Foot"));
@@ -898,22 +744,18 @@ private slots:
     // F1 presses the help button and Escape "&Done", from whichever control has the focus.
     void helpAndEscapeKeys_data()
     {
-        QTest::addColumn<QString>("focused");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("F1 in the value") << "txtInput" << int(Qt::Key_F1) << "cmdHelp_0";
-        QTest::newRow("F1 in a unit list") << "lstUnitTo" << int(Qt::Key_F1) << "cmdHelp_0";
-        QTest::newRow("Escape in the value") << "txtInput" << int(Qt::Key_Escape) << "cmdCancel";
-        QTest::newRow("Escape in a unit list") << "lstUnitFrm" << int(Qt::Key_Escape) << "cmdCancel";
-        QTest::newRow("Escape on a button") << "cmdSwap" << int(Qt::Key_Escape) << "cmdCancel";
+        const TestKit::DataTable<QString, int, QString> row("focused", "key", "button");
+        row("F1 in the value", "txtInput", int(Qt::Key_F1), "cmdHelp_0");
+        row("F1 in a unit list", "lstUnitTo", int(Qt::Key_F1), "cmdHelp_0");
+        row("Escape in the value", "txtInput", int(Qt::Key_Escape), "cmdCancel");
+        row("Escape in a unit list", "lstUnitFrm", int(Qt::Key_Escape), "cmdCancel");
+        row("Escape on a button", "cmdSwap", int(Qt::Key_Escape), "cmdCancel");
     }
     void helpAndEscapeKeys()
     {
         QFETCH(QString, focused);
         QFETCH(int, key);
         QFETCH(QString, button);
-        TestDatabase db;
-        db.openShared();
         Converter c;
         QWidget* control = c.get<QWidget>(qPrintable(focused));
         control->setFocus();
@@ -927,21 +769,18 @@ private slots:
 
     void accessKeys_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("button");
-        QTest::newRow("Alt+S") << int(Qt::Key_S) << "cmdSwap";
-        QTest::newRow("Alt+R") << int(Qt::Key_R) << "cmdClear";
-        QTest::newRow("Alt+N") << int(Qt::Key_N) << "Command3";
-        QTest::newRow("Alt+O") << int(Qt::Key_O) << "Command2";
-        QTest::newRow("Alt+D") << int(Qt::Key_D) << "cmdCancel";
+        const TestKit::DataTable<int, QString> row("key", "button");
+        row("Alt+S", int(Qt::Key_S), "cmdSwap");
+        row("Alt+R", int(Qt::Key_R), "cmdClear");
+        row("Alt+N", int(Qt::Key_N), "Command3");
+        row("Alt+O", int(Qt::Key_O), "Command2");
+        row("Alt+D", int(Qt::Key_D), "cmdCancel");
     }
 
     void accessKeys()
     {
         QFETCH(int, key);
         QFETCH(QString, button);
-        TestDatabase db;
-        db.openShared();
         Converter c;
         c.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(c.form));

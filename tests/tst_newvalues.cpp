@@ -1,5 +1,6 @@
+#include "DataTable.h"
 #include "Pages.h"
-#include "TestDatabase.h"
+#include "Seeds.h"
 
 #include "app/MDIMain.h"
 #include "convert/frmUnitConv.h"
@@ -31,23 +32,13 @@ const QDateTime FifthAt140709(QDate(2024, 3, 5), QTime(14, 7, 9));
 using Window = TestKit::NewValuesPage;
 using TestKit::entries;
 
-// A small catalogue: Length with visible and hidden units, a property that
-// borrows Length's list, a hidden property, and one without visible units.
-void seed(TestDatabase& db)
+// New Values loaded on the catalogue the seeds fill; on the small mixed one when none is given.
+class Loaded : public On<Window>
 {
-    db.addProperty("1015", "Length");
-    db.addProperty("1040", "Distance");
-    db.addProperty("92", "temperature");
-    db.addProperty("2000", "Hidden Property", "1");
-    db.addProperty("3000", "Empty");
-    db.addUnit("1", "Metre", 1.0, "1015");
-    db.addUnit("2", "Centimetre", 100.0, "1015");
-    db.addUnit("3", "Rod", 0.2, "1015", "1");
-    db.addUnit("4", "Nothing", 0.0, "1015");
-    db.addUnit("20", "Hidden Unit", 1.0, "2000");
-    db.addUnit("30", "Invisible", 1.0, "3000", "1");
-    db.openShared();
-}
+public:
+    Loaded() : Loaded(Seeds::mixedLengths) {}
+    template <typename... Seed> explicit Loaded(const Seed&... seeds) : On(seeds...) { open(); }
+};
 
 QList<QStringList> catalogue(TestDatabase& db)
 {
@@ -78,11 +69,10 @@ private slots:
 
     void clockId_data()
     {
-        QTest::addColumn<QDateTime>("when");
-        QTest::addColumn<QString>("id");
-        QTest::newRow("5th at 14:07:09") << FifthAt140709 << "15172419";
-        QTest::newRow("1st at midnight") << QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0)) << "11101010";
-        QTest::newRow("31st at 23:59:59") << QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)) << "41693369";
+        const TestKit::DataTable<QDateTime, QString> row("when", "id");
+        row("5th at 14:07:09", FifthAt140709, "15172419");
+        row("1st at midnight", QDateTime(QDate(2024, 1, 1), QTime(0, 0, 0)), "11101010");
+        row("31st at 23:59:59", QDateTime(QDate(2024, 12, 31), QTime(23, 59, 59)), "41693369");
     }
     void clockId()
     {
@@ -95,42 +85,23 @@ private slots:
 
     void layout_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parent");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("Frame1") << "Frame1"
-                                << "frmNew" << QRect(240, 120, 2595, 1995) << "Select Item";
-        QTest::newRow("rdBtn_1") << "rdBtn_1"
-                                 << "Frame1" << QRect(240, 570, 1425, 315) << "Property";
-        QTest::newRow("rdBtn_2") << "rdBtn_2"
-                                 << "Frame1" << QRect(240, 1110, 855, 315) << "Unit";
-        QTest::newRow("Frame2") << "Frame2"
-                                << "frmNew" << QRect(2940, 120, 6765, 1995) << "Values";
-        QTest::newRow("l1") << "l1"
-                            << "Frame2" << QRect(150, 270, 1335, 285) << "Factor";
-        QTest::newRow("cbProperty") << "cbProperty"
-                                    << "Frame2" << QRect(1560, 240, 5145, 315) << "";
-        QTest::newRow("l2") << "l2"
-                            << "Frame2" << QRect(150, 680, 1335, 285) << "Property Name";
-        QTest::newRow("txtValue") << "txtValue"
-                                  << "Frame2" << QRect(1560, 650, 5115, 315) << "";
-        QTest::newRow("l3") << "l3"
-                            << "Frame2" << QRect(150, 1090, 1335, 285) << "Factor";
-        QTest::newRow("txtUnitValue") << "txtUnitValue"
-                                      << "Frame2" << QRect(1560, 1060, 5115, 315) << "";
-        QTest::newRow("l4") << "l4"
-                            << "Frame2" << QRect(150, 1500, 1335, 285) << "Base Unit";
-        QTest::newRow("cbUnit") << "cbUnit"
-                                << "Frame2" << QRect(1560, 1470, 5145, 315) << "";
-        QTest::newRow("cmdCalc") << "cmdCalc"
-                                 << "frmNew" << QRect(9900, 210, 1245, 345) << "&Add";
-        QTest::newRow("cmdClear") << "cmdClear"
-                                  << "frmNew" << QRect(9900, 600, 1245, 345) << "Clea&r";
-        QTest::newRow("cmdExit") << "cmdExit"
-                                 << "frmNew" << QRect(9900, 990, 1245, 345) << "&Done";
-        QTest::newRow("cmdHelp_0") << "cmdHelp_0"
-                                   << "frmNew" << QRect(10110, 1380, 825, 735) << "";
+        const TestKit::DataTable<QString, QString, QRect, QString> row("name", "parent", "twips", "text");
+        row("Frame1", "Frame1", "frmNew", QRect(240, 120, 2595, 1995), "Select Item");
+        row("rdBtn_1", "rdBtn_1", "Frame1", QRect(240, 570, 1425, 315), "Property");
+        row("rdBtn_2", "rdBtn_2", "Frame1", QRect(240, 1110, 855, 315), "Unit");
+        row("Frame2", "Frame2", "frmNew", QRect(2940, 120, 6765, 1995), "Values");
+        row("l1", "l1", "Frame2", QRect(150, 270, 1335, 285), "Factor");
+        row("cbProperty", "cbProperty", "Frame2", QRect(1560, 240, 5145, 315), "");
+        row("l2", "l2", "Frame2", QRect(150, 680, 1335, 285), "Property Name");
+        row("txtValue", "txtValue", "Frame2", QRect(1560, 650, 5115, 315), "");
+        row("l3", "l3", "Frame2", QRect(150, 1090, 1335, 285), "Factor");
+        row("txtUnitValue", "txtUnitValue", "Frame2", QRect(1560, 1060, 5115, 315), "");
+        row("l4", "l4", "Frame2", QRect(150, 1500, 1335, 285), "Base Unit");
+        row("cbUnit", "cbUnit", "Frame2", QRect(1560, 1470, 5145, 315), "");
+        row("cmdCalc", "cmdCalc", "frmNew", QRect(9900, 210, 1245, 345), "&Add");
+        row("cmdClear", "cmdClear", "frmNew", QRect(9900, 600, 1245, 345), "Clea&r");
+        row("cmdExit", "cmdExit", "frmNew", QRect(9900, 990, 1245, 345), "&Done");
+        row("cmdHelp_0", "cmdHelp_0", "frmNew", QRect(10110, 1380, 825, 735), "");
     }
     void layout()
     {
@@ -156,24 +127,15 @@ private slots:
 
     void fontsAndColours_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("family");
-        QTest::addColumn<qreal>("points");
-        QTest::addColumn<bool>("bold");
-        QTest::newRow("frame") << "Frame2"
-                               << "Tahoma" << 9.75 << true;
-        QTest::newRow("option") << "rdBtn_1"
-                                << "Tahoma" << 12.0 << true;
-        QTest::newRow("label") << "l3"
-                               << "Tahoma" << 8.25 << true;
-        QTest::newRow("text box") << "txtUnitValue"
-                                  << "Tahoma" << 8.25 << false;
-        QTest::newRow("button") << "cmdClear"
-                                << "Tahoma" << 9.75 << true;
-        QTest::newRow("help button") << "cmdHelp_0"
-                                     << "Verdana" << 9.75 << true;
+        const TestKit::DataTable<QString, QString, qreal, bool> row("name", "family", "points", "bold");
+        row("frame", "Frame2", "Tahoma", 9.75, true);
+        row("option", "rdBtn_1", "Tahoma", 12.0, true);
+        row("label", "l3", "Tahoma", 8.25, true);
+        row("text box", "txtUnitValue", "Tahoma", 8.25, false);
+        row("button", "cmdClear", "Tahoma", 9.75, true);
+        row("help button", "cmdHelp_0", "Verdana", 9.75, true);
         const QFont system = QApplication::font();
-        QTest::newRow("combo") << "cbUnit" << system.family() << system.pointSizeF() << system.bold();
+        row("combo", "cbUnit", system.family(), system.pointSizeF(), system.bold());
     }
     void fontsAndColours()
     {
@@ -218,10 +180,7 @@ private slots:
 
     void opensInPropertyMode()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         QVERIFY(w.get<QRadioButton>("rdBtn_1")->isChecked());
         QCOMPARE(w.label("l2")->text(), QStringLiteral("Property Name"));
         QCOMPARE(w.label("l3")->text(), QStringLiteral("Base Unit"));
@@ -236,10 +195,7 @@ private slots:
 
     void unitModeListsEveryProperty()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.get<QRadioButton>("rdBtn_2")->click();
         const auto boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);
@@ -263,14 +219,11 @@ private slots:
     // with what to do, and nothing is stored.
     void unusableBaseFactorIsExplained()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         Window::choose(w.cbProperty(), QStringLiteral("Length"));
-        db.exec(QStringLiteral("update tbUnits set factor = 'lots' where uname = 'Centimetre'"));
-        const auto before = catalogue(db);
+        w.db.exec(QStringLiteral("update tbUnits set factor = 'lots' where uname = 'Centimetre'"));
+        const auto before = catalogue(w.db);
         w.txtValue()->setText(QStringLiteral("Inch"));
         Window::choose(w.cbUnit(), QStringLiteral("Centimetre"));
         w.txtUnitValue()->setText(QStringLiteral("2.54"));
@@ -282,16 +235,12 @@ private slots:
                                                     "The factor of the base unit \"Centimetre\" in the catalogue "
                                                     "holds \"lots\", which is not a number. Pick another base unit, "
                                                     "or hide this one under Tools > Options."));
-        QCOMPARE(catalogue(db), before);
+        QCOMPARE(catalogue(w.db), before);
     }
 
     void unitModePromptsBeforeReadingTheList()
     {
-        TestDatabase db;
-        db.addProperty("x1", "Broken");
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w([](TestDatabase& db) { db.addProperty("x1", "Broken"); }, Seeds::mixedLengths);
         w.get<QRadioButton>("rdBtn_2")->click();
         const auto boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 2);
@@ -307,25 +256,18 @@ private slots:
 
     void baseUnitList_data()
     {
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QStringList>("units");
-        QTest::addColumn<QString>("editText");
-        QTest::newRow("visible units only")
-            << "Length" << QStringList{"Centimetre", "Metre", "Nothing"} << "Select Base Unit";
-        QTest::newRow("borrowed list") << "Distance" << QStringList{"Centimetre", "Metre", "Nothing"}
-                                       << "Select Base Unit";
-        QTest::newRow("hidden property") << "Hidden Property" << QStringList{"Hidden Unit"} << "Select Base Unit";
-        QTest::newRow("no visible unit") << "Empty" << QStringList{} << "";
+        const TestKit::DataTable<QString, QStringList, QString> row("property", "units", "editText");
+        row("visible units only", "Length", QStringList{"Centimetre", "Metre", "Nothing"}, "Select Base Unit");
+        row("borrowed list", "Distance", QStringList{"Centimetre", "Metre", "Nothing"}, "Select Base Unit");
+        row("hidden property", "Hidden Property", QStringList{"Hidden Unit"}, "Select Base Unit");
+        row("no visible unit", "Empty", QStringList{}, "");
     }
     void baseUnitList()
     {
         QFETCH(QString, property);
         QFETCH(QStringList, units);
         QFETCH(QString, editText);
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         Window::choose(w.cbProperty(), "Length");
         Window::choose(w.cbProperty(), property);
@@ -344,10 +286,7 @@ private slots:
 
     void switchingAndClearing()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         Window::choose(w.cbProperty(), "Length");
         Window::choose(w.cbUnit(), "Metre");
@@ -370,15 +309,14 @@ private slots:
 
     void openers_data()
     {
-        QTest::addColumn<bool>("viaMenu");
-        QTest::newRow("Tools > New") << true;
-        QTest::newRow("converter's New Values") << false;
+        const TestKit::DataTable<bool> row("viaMenu");
+        row("Tools > New", true);
+        row("converter's New Values", false);
     }
     void openers()
     {
         QFETCH(bool, viaMenu);
-        TestDatabase db;
-        seed(db);
+        SeededDatabase catalogue(Seeds::mixedLengths);
         MDIMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
@@ -408,8 +346,7 @@ private slots:
 
     void additionsReachTheConverterNextTime()
     {
-        TestDatabase db;
-        seed(db);
+        SeededDatabase catalogue(Seeds::mixedLengths);
         MDIMain main;
         main.show();
         QVERIFY(QTest::qWaitForWindowActive(&main));
@@ -442,109 +379,37 @@ private slots:
 
     void refusals_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("property");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<bool>("baseTyped");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
+        const TestKit::DataTable<int, QString, QString, bool, QString, QString, QString, QString> row(
+            "mode", "property", "base", "baseTyped", "name", "value", "message", "focus");
         const QString none;
-        QTest::newRow("property: all empty") << 1 << none << none << false << ""
-                                             << ""
-                                             << "Invalid Input"
-                                             << "txtValue";
-        QTest::newRow("property: blank name") << 1 << none << none << false << "   "
-                                              << "m/s"
-                                              << "Invalid Input"
-                                              << "txtValue";
-        QTest::newRow("property: blank base unit") << 1 << none << none << false << "Speed"
-                                                   << "  "
-                                                   << "Invalid Base Unit"
-                                                   << "txtUnitValue";
-        QTest::newRow("property: existing name") << 1 << none << none << false << "Length"
-                                                 << ""
-                                                 << "Invalid Base Unit"
-                                                 << "txtUnitValue";
-        QTest::newRow("property: duplicate") << 1 << none << none << false << "Length"
-                                             << "m"
-                                             << "Property name already exsists"
-                                             << "txtValue";
-        QTest::newRow("unit: all empty") << 2 << none << none << false << ""
-                                         << ""
-                                         << "Invalid Input"
-                                         << "txtValue";
-        QTest::newRow("unit: no property") << 2 << none << none << false << "Foot"
-                                           << "0.3048"
-                                           << "Base Unit Not Selected"
-                                           << "cbUnit";
-        QTest::newRow("unit: base placeholder") << 2 << "Length" << none << false << "Foot"
-                                                << "abc"
-                                                << "Base Unit Not Selected"
-                                                << "cbUnit";
-        QTest::newRow("unit: typed base") << 2 << "Length"
-                                          << "Met" << true << "Foot"
-                                          << "0.3048"
-                                          << "Base Unit Not Selected"
-                                          << "cbUnit";
-        QTest::newRow("unit: letters") << 2 << "Length"
-                                       << "Metre" << false << "Metre"
-                                       << "abc"
-                                       << "Invalid Factor"
-                                       << "txtUnitValue";
-        QTest::newRow("unit: blank factor") << 2 << "Length"
-                                            << "Metre" << false << "Foot"
-                                            << "   "
-                                            << "Invalid Factor"
-                                            << "txtUnitValue";
-        QTest::newRow("unit: zero factor") << 2 << "Length"
-                                           << "Metre" << false << "Foot"
-                                           << "0"
-                                           << "Invalid Factor"
-                                           << "txtUnitValue";
-        QTest::newRow("unit: negative factor") << 2 << "Length"
-                                               << "Metre" << false << "Foot"
-                                               << "-0.3048"
-                                               << "Invalid Factor"
-                                               << "txtUnitValue";
-        QTest::newRow("unit: base of factor zero") << 2 << "Length"
-                                                   << "Nothing" << false << "Foot"
-                                                   << "2"
-                                                   << "Invalid Factor"
-                                                   << "txtUnitValue";
-        QTest::newRow("unit: duplicate") << 2 << "Length"
-                                         << "Metre" << false << "Centimetre"
-                                         << "0.01"
-                                         << "Unit already exsists for this Property"
-                                         << "txtValue";
-        QTest::newRow("unit: duplicate in borrowed list") << 2 << "Distance"
-                                                          << "Metre" << false << "Centimetre"
-                                                          << "0.01"
-                                                          << "Unit already exsists for this Property"
-                                                          << "txtValue";
+        row("property: all empty", 1, none, none, false, "", "", "Invalid Input", "txtValue");
+        row("property: blank name", 1, none, none, false, "   ", "m/s", "Invalid Input", "txtValue");
+        row("property: blank base unit", 1, none, none, false, "Speed", "  ", "Invalid Base Unit", "txtUnitValue");
+        row("property: existing name", 1, none, none, false, "Length", "", "Invalid Base Unit", "txtUnitValue");
+        row("property: duplicate", 1, none, none, false, "Length", "m", "Property name already exsists", "txtValue");
+        row("unit: all empty", 2, none, none, false, "", "", "Invalid Input", "txtValue");
+        row("unit: no property", 2, none, none, false, "Foot", "0.3048", "Base Unit Not Selected", "cbUnit");
+        row("unit: base placeholder", 2, "Length", none, false, "Foot", "abc", "Base Unit Not Selected", "cbUnit");
+        row("unit: typed base", 2, "Length", "Met", true, "Foot", "0.3048", "Base Unit Not Selected", "cbUnit");
+        row("unit: letters", 2, "Length", "Metre", false, "Metre", "abc", "Invalid Factor", "txtUnitValue");
+        row("unit: blank factor", 2, "Length", "Metre", false, "Foot", "   ", "Invalid Factor", "txtUnitValue");
+        row("unit: zero factor", 2, "Length", "Metre", false, "Foot", "0", "Invalid Factor", "txtUnitValue");
+        row("unit: negative factor", 2, "Length", "Metre", false, "Foot", "-0.3048", "Invalid Factor", "txtUnitValue");
+        row("unit: base of factor zero", 2, "Length", "Nothing", false, "Foot", "2", "Invalid Factor", "txtUnitValue");
+        row("unit: duplicate", 2, "Length", "Metre", false, "Centimetre", "0.01",
+            "Unit already exsists for this Property", "txtValue");
+        row("unit: duplicate in borrowed list", 2, "Distance", "Metre", false, "Centimetre", "0.01",
+            "Unit already exsists for this Property", "txtValue");
     }
     // After an add the property box shows its prompt again while the base-unit
     // list keeps its entries: the base unit and the factor are checked first,
     // and only then that a property is chosen.
     void unitChecksAfterAnAddInOrder_data()
     {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("factor");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("focus");
-        QTest::newRow("base unit first") << ""
-                                         << "2"
-                                         << "Base Unit Not Selected"
-                                         << "cbUnit";
-        QTest::newRow("factor second") << "Metre"
-                                       << "abc"
-                                       << "Invalid Factor"
-                                       << "txtUnitValue";
-        QTest::newRow("property last") << "Metre"
-                                       << "2"
-                                       << "Property Not Selected"
-                                       << "cbProperty";
+        const TestKit::DataTable<QString, QString, QString, QString> row("base", "factor", "message", "focus");
+        row("base unit first", "", "2", "Base Unit Not Selected", "cbUnit");
+        row("factor second", "Metre", "abc", "Invalid Factor", "txtUnitValue");
+        row("property last", "Metre", "2", "Property Not Selected", "cbProperty");
     }
     void unitChecksAfterAnAddInOrder()
     {
@@ -552,16 +417,13 @@ private slots:
         QFETCH(QString, factor);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         w.addUnit("Length", "Furlong", "Metre", "201.168");
         QVERIFY(MessageBox::takeRecords().isEmpty());
         QCOMPARE(w.cbProperty()->currentText(), QStringLiteral("Select a Property"));
         QVERIFY(w.cbUnit()->count() > 0);
-        const auto before = catalogue(db);
+        const auto before = catalogue(w.db);
 
         if (!base.isEmpty())
             Window::choose(w.cbUnit(), base);
@@ -573,7 +435,7 @@ private slots:
         QCOMPARE(boxes.first().text, message);
         QCOMPARE(boxes.first().style, MsgStyle::Exclamation);
         QCOMPARE(QApplication::focusWidget(), w.get<QWidget>(qPrintable(focus)));
-        QCOMPARE(catalogue(db), before);
+        QCOMPARE(catalogue(w.db), before);
     }
 
     void refusals()
@@ -586,10 +448,8 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QString, message);
         QFETCH(QString, focus);
-        TestDatabase db;
-        seed(db);
-        const auto before = catalogue(db);
-        Window w;
+        On<Window> w(Seeds::mixedLengths);
+        const auto before = catalogue(w.db);
         w.open();
         if (mode == 2)
             w.unitMode();
@@ -618,24 +478,21 @@ private slots:
         QCOMPARE(w.txtUnitValue()->text(), value);
         QCOMPARE(w.cbProperty()->currentText(), propertyText);
         QCOMPARE(w.cbUnit()->currentText(), baseText);
-        QCOMPARE(catalogue(db), before);
+        QCOMPARE(catalogue(w.db), before);
     }
 
     void addProperty()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.addProperty("  Speed ", " m/s");
         QVERIFY(MessageBox::takeRecords().isEmpty());
         const QString id = ClockID(FifthAt140709);
         const QStringList property{id, "  Speed ", "0"};
         const QStringList unit{id, " m/s", "1", id, "0"};
-        QCOMPARE(db.rows("select * from tbProperty where PropID = ?", {id}), QList<QStringList>{property});
-        QCOMPARE(db.rows("select * from tbUserProperty"), QList<QStringList>{property});
-        QCOMPARE(db.rows("select * from tbUnits where UID = ?", {id}), QList<QStringList>{unit});
-        QCOMPARE(db.rows("select * from tbUserUnits"), QList<QStringList>{unit});
+        QCOMPARE(w.db.rows("select * from tbProperty where PropID = ?", {id}), QList<QStringList>{property});
+        QCOMPARE(w.db.rows("select * from tbUserProperty"), QList<QStringList>{property});
+        QCOMPARE(w.db.rows("select * from tbUnits where UID = ?", {id}), QList<QStringList>{unit});
+        QCOMPARE(w.db.rows("select * from tbUserUnits"), QList<QStringList>{unit});
         QVERIFY(w.txtValue()->text().isEmpty());
         QVERIFY(w.txtUnitValue()->text().isEmpty());
         QVERIFY(w.get<QRadioButton>("rdBtn_1")->isChecked());
@@ -648,35 +505,28 @@ private slots:
 
     void addUnit_data()
     {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<double>("factor");
-        QTest::newRow("metre, 0.3048") << "Metre"
-                                       << "0.3048" << 3.280839895013123;
-        QTest::newRow("centimetre, 2.54") << "Centimetre"
-                                          << "2.54" << 39.37007874015748;
+        const TestKit::DataTable<QString, QString, double> row("base", "typed", "factor");
+        row("metre, 0.3048", "Metre", "0.3048", 3.280839895013123);
+        row("centimetre, 2.54", "Centimetre", "2.54", 39.37007874015748);
     }
     void addUnit()
     {
         QFETCH(QString, base);
         QFETCH(QString, typed);
         QFETCH(double, factor);
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         w.addUnit("Length", "Foot", base, typed);
         QVERIFY(MessageBox::takeRecords().isEmpty());
         const QString id = ClockID(FifthAt140709);
-        const auto stored = db.rows("select * from tbUnits where UID = ?", {id});
+        const auto stored = w.db.rows("select * from tbUnits where UID = ?", {id});
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored.first().value(1), QStringLiteral("Foot"));
         QCOMPARE(stored.first().value(2).toDouble(), factor);
         QCOMPARE(stored.first().value(3), QStringLiteral("1015"));
         QCOMPARE(stored.first().value(4), QStringLiteral("0"));
-        QCOMPARE(db.rows("select * from tbUserUnits"), stored);
-        QCOMPARE(db.scalar("select count(*) from tbProperty").toInt(), 5);
+        QCOMPARE(w.db.rows("select * from tbUserUnits"), stored);
+        QCOMPARE(w.db.scalar("select count(*) from tbProperty").toInt(), 5);
 
         const qint32 baseId = w.cbUnit()->itemData(w.cbUnit()->findText(base)).toInt();
         QCOMPARE(FactorResultText(QStringLiteral("1"), id.toInt(), baseId), typed);
@@ -690,37 +540,31 @@ private slots:
 
     void unitOfBorrowingPropertyJoinsTheLentList()
     {
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.unitMode();
         w.addUnit("Distance", "Furlong", "Metre", "201.168");
-        QCOMPARE(db.scalar("select PropID from tbUnits where uname = 'Furlong'").toString(), QStringLiteral("1015"));
-        QCOMPARE(db.scalar("select PropID from tbUserUnits where uname = 'Furlong'").toString(),
+        QCOMPARE(w.db.scalar("select PropID from tbUnits where uname = 'Furlong'").toString(), QStringLiteral("1015"));
+        QCOMPARE(w.db.scalar("select PropID from tbUserUnits where uname = 'Furlong'").toString(),
                  QStringLiteral("1015"));
         QCOMPARE(modMain::CurrentPropID, QStringLiteral("1015"));
     }
 
     void failedWriteChangesNothing_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QString>("table");
-        QTest::newRow("property, last record refused") << 1 << "tbUserUnits";
-        QTest::newRow("property, base unit refused") << 1 << "tbUnits";
-        QTest::newRow("unit, record refused") << 2 << "tbUserUnits";
+        const TestKit::DataTable<int, QString> row("mode", "table");
+        row("property, last record refused", 1, "tbUserUnits");
+        row("property, base unit refused", 1, "tbUnits");
+        row("unit, record refused", 2, "tbUserUnits");
     }
     void failedWriteChangesNothing()
     {
         QFETCH(int, mode);
         QFETCH(QString, table);
-        TestDatabase db;
-        seed(db);
-        db.exec(
+        On<Window> w(Seeds::mixedLengths);
+        w.db.exec(
             QStringLiteral("create trigger refuse before insert on %1 begin select raise(abort, 'disk says no'); end")
                 .arg(table));
-        const auto before = catalogue(db);
-        Window w;
+        const auto before = catalogue(w.db);
         w.open();
         if (mode == 1) {
             w.addProperty("Speed", "m/s");
@@ -733,42 +577,34 @@ private slots:
         QVERIFY2(boxes.first().text.contains("disk says no"), qPrintable(boxes.first().text));
         QCOMPARE(boxes.first().style, MsgStyle::Critical);
         QCOMPARE(boxes.first().title, BoxTitle);
-        QCOMPARE(catalogue(db), before);
+        QCOMPARE(catalogue(w.db), before);
         QCOMPARE(w.txtValue()->text(), mode == 1 ? QStringLiteral("Speed") : QStringLiteral("Foot"));
         QCOMPARE(w.txtUnitValue()->text(), mode == 1 ? QStringLiteral("m/s") : QStringLiteral("0.3048"));
 
-        db.exec("drop trigger refuse");
+        w.db.exec("drop trigger refuse");
         w.add();
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        QCOMPARE(db.scalar("select count(*) from tbUserUnits").toInt(), 1);
+        QCOMPARE(w.db.scalar("select count(*) from tbUserUnits").toInt(), 1);
     }
 
     void duplicates_data()
     {
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<QStringList>("names");
-        QTest::addColumn<QList<bool>>("stored");
-        QTest::newRow("property: exact text") << 1 << QStringList{"Length"} << QList<bool>{false};
-        QTest::newRow("property: letter case")
-            << 1 << QStringList{"length", "LENGTH", "LENGTH"} << QList<bool>{true, true, false};
-        QTest::newRow("property: blanks around")
-            << 1 << QStringList{" Length ", " Length "} << QList<bool>{true, false};
-        QTest::newRow("unit: exact text") << 2 << QStringList{"Metre"} << QList<bool>{false};
-        QTest::newRow("unit: hidden unit") << 2 << QStringList{"Rod"} << QList<bool>{false};
-        QTest::newRow("unit: letter case")
-            << 2 << QStringList{"metre", "METRE", "METRE"} << QList<bool>{true, true, false};
-        QTest::newRow("unit: blanks around") << 2 << QStringList{"Metre ", "Metre "} << QList<bool>{true, false};
-        QTest::newRow("unit: name of another property's unit") << 2 << QStringList{"Hidden Unit"} << QList<bool>{true};
+        const TestKit::DataTable<int, QStringList, QList<bool>> row("mode", "names", "stored");
+        row("property: exact text", 1, QStringList{"Length"}, QList<bool>{false});
+        row("property: letter case", 1, QStringList{"length", "LENGTH", "LENGTH"}, QList<bool>{true, true, false});
+        row("property: blanks around", 1, QStringList{" Length ", " Length "}, QList<bool>{true, false});
+        row("unit: exact text", 2, QStringList{"Metre"}, QList<bool>{false});
+        row("unit: hidden unit", 2, QStringList{"Rod"}, QList<bool>{false});
+        row("unit: letter case", 2, QStringList{"metre", "METRE", "METRE"}, QList<bool>{true, true, false});
+        row("unit: blanks around", 2, QStringList{"Metre ", "Metre "}, QList<bool>{true, false});
+        row("unit: name of another property's unit", 2, QStringList{"Hidden Unit"}, QList<bool>{true});
     }
     void duplicates()
     {
         QFETCH(int, mode);
         QFETCH(QStringList, names);
         QFETCH(QList<bool>, stored);
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         if (mode == 2)
             w.unitMode();
         const QString table = mode == 1 ? QStringLiteral("tbProperty") : QStringLiteral("tbUnits");
@@ -776,13 +612,13 @@ private slots:
                                         : QStringLiteral("uname = ? collate binary and PropID = '1015'");
         for (int i = 0; i < names.size(); ++i) {
             const QString sql = QStringLiteral("select count(*) from ") + table;
-            const int before = db.scalar(sql).toInt();
+            const int before = w.db.scalar(sql).toInt();
             if (mode == 1)
                 w.addProperty(names[i], "unit");
             else
                 w.addUnit("Length", names[i], "Metre", "2");
             const auto boxes = MessageBox::takeRecords();
-            QCOMPARE(db.scalar(sql).toInt(), before + (stored[i] ? 1 : 0));
+            QCOMPARE(w.db.scalar(sql).toInt(), before + (stored[i] ? 1 : 0));
             QCOMPARE(boxes.size(), stored[i] ? 0 : 1);
             if (!stored[i])
                 QCOMPARE(boxes.first().text, mode == 1 ? QStringLiteral("Property name already exsists")
@@ -791,16 +627,14 @@ private slots:
         // Every name is held exactly once in its scope, whether it was stored now or before.
         const QString exact = QStringLiteral("select count(*) from %1 where %2").arg(table, scope);
         for (const QString& name : names)
-            QCOMPARE(db.scalar(exact, {name}).toInt(), 1);
+            QCOMPARE(w.db.scalar(exact, {name}).toInt(), 1);
     }
 
     void sameSecondGivesDistinctIdentifiers()
     {
-        TestDatabase db;
-        seed(db);
+        On<Window> w(Seeds::mixedLengths);
         const QString clock = ClockID(FifthAt140709);
-        db.addProperty(clock, "Added last month");
-        Window w;
+        w.db.addProperty(clock, "Added last month");
         w.open();
         w.addProperty("Speed", "m/s");
         w.addProperty("Pace", "s/m");
@@ -809,36 +643,33 @@ private slots:
         w.addUnit("Length", "Inch", "Metre", "0.0254");
         QVERIFY(MessageBox::takeRecords().isEmpty());
         const QString next = QString::number(clock.toInt() + 1);
-        QCOMPARE(db.scalar("select PropID from tbProperty where propname = 'Speed'").toString(), next);
-        QCOMPARE(db.scalar("select UID from tbUnits where uname = 'm/s'").toString(), clock);
-        QCOMPARE(db.scalar("select count(distinct PropID) from tbProperty").toInt(), 8);
-        QCOMPARE(db.scalar("select count(distinct UID) from tbUnits").toInt(), 10);
-        QCOMPARE(db.scalar("select count(distinct UID) from tbUserUnits").toInt(), 4);
-        QCOMPARE(db.scalar("select count(distinct PropID) from tbUserProperty").toInt(), 2);
+        QCOMPARE(w.db.scalar("select PropID from tbProperty where propname = 'Speed'").toString(), next);
+        QCOMPARE(w.db.scalar("select UID from tbUnits where uname = 'm/s'").toString(), clock);
+        QCOMPARE(w.db.scalar("select count(distinct PropID) from tbProperty").toInt(), 8);
+        QCOMPARE(w.db.scalar("select count(distinct UID) from tbUnits").toInt(), 10);
+        QCOMPARE(w.db.scalar("select count(distinct UID) from tbUserUnits").toInt(), 4);
+        QCOMPARE(w.db.scalar("select count(distinct PropID) from tbUserProperty").toInt(), 2);
     }
 
     void typedTextRoundTrips_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("SQL") << "O'Brien'; drop table tbUnits; --";
-        QTest::newRow("quotes") << "\"quoted\" \\ back`tick` %_";
-        QTest::newRow("unicode") << QStringLiteral("Ångström 温度 \U0001F600");
-        QTest::newRow("long") << QString(3000, QLatin1Char('x'));
+        const TestKit::DataTable<QString> row("name");
+        row("SQL", "O'Brien'; drop table tbUnits; --");
+        row("quotes", "\"quoted\" \\ back`tick` %_");
+        row("unicode", QStringLiteral("Ångström 温度 \U0001F600"));
+        row("long", QString(3000, QLatin1Char('x')));
     }
     void typedTextRoundTrips()
     {
         QFETCH(QString, name);
-        TestDatabase db;
-        seed(db);
-        Window w;
-        w.open();
+        Loaded w;
         w.addProperty(name, name);
         w.unitMode();
         w.addUnit("Length", name, "Metre", "3");
         QVERIFY(MessageBox::takeRecords().isEmpty());
-        QCOMPARE(db.scalar("select count(*) from tbProperty where propname = ?", {name}).toInt(), 1);
-        QCOMPARE(db.scalar("select count(*) from tbUnits where uname = ?", {name}).toInt(), 2);
-        QCOMPARE(db.scalar("select count(*) from tbUserUnits where uname = ?", {name}).toInt(), 2);
+        QCOMPARE(w.db.scalar("select count(*) from tbProperty where propname = ?", {name}).toInt(), 1);
+        QCOMPARE(w.db.scalar("select count(*) from tbUnits where uname = ?", {name}).toInt(), 2);
+        QCOMPARE(w.db.scalar("select count(*) from tbUserUnits where uname = ?", {name}).toInt(), 2);
 
         w.addUnit(name, name, name, "3");
         const auto boxes = MessageBox::takeRecords();
