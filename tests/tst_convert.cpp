@@ -1,21 +1,14 @@
 #include "DataTable.h"
 #include "Pages.h"
 #include "Seeds.h"
+#include "ShellPage.h"
 
 #include "app/ChmFile.h"
-#include "app/MDIMain.h"
-#include "convert/frmUnitConv.h"
 #include "data/RuntimeError.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -137,13 +130,10 @@ private slots:
         };
         Converter c({}, seed);
         QComboBox* combo = c.combo();
-        QStringList names;
         QList<qint32> ids;
-        for (int i = 0; i < combo->count(); ++i) {
-            names << combo->itemText(i);
+        for (int i = 0; i < combo->count(); ++i)
             ids << combo->itemData(i).value<qint32>();
-        }
-        QCOMPARE(names, QStringList({"Alpha", "beta", "gamma"}));
+        QCOMPARE(entries(combo), QStringList({"Alpha", "beta", "gamma"}));
         QCOMPARE(ids, QList<qint32>({1, 2, 3}));
         QCOMPARE(combo->currentIndex(), -1);
         QCOMPARE(combo->currentText(), Prompt);
@@ -594,13 +584,12 @@ private slots:
     {
         SeededDatabase catalogue;
         // Help is opened by the main window, which the converter asks.
-        MDIMain main;
-        main.show();
-        frmUnitConv* form = main.loadedChild<frmUnitConv>();
-        QVERIFY(form);
+        const TestKit::ShellPage shell;
+        const TestKit::ConverterPage c = shell.converter();
+        QVERIFY(c.form);
         const QString library = ChmFile::libraryName();
         ChmFile::setLibraryName("quantaro-no-such-chmlib");
-        QTest::mouseClick(form->findChild<QPushButton*>("cmdHelp_0"), Qt::LeftButton);
+        c.press("cmdHelp_0");
         ChmFile::setLibraryName(library);
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
         QCOMPARE(boxes.size(), 1);

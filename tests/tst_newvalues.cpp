@@ -1,26 +1,17 @@
 #include "DataTable.h"
 #include "Pages.h"
 #include "Seeds.h"
+#include "ShellPage.h"
 
-#include "app/MDIMain.h"
-#include "convert/frmUnitConv.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
 #include "engine/AddValues.h"
 #include "engine/ConversionEngine.h"
 #include "engine/NumberText.h"
 #include "kit/ChildForm.h"
-#include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
-#include "newvalues/frmNew.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QtTest>
 
 #include <memory>
@@ -317,12 +308,11 @@ private slots:
     {
         QFETCH(bool, viaMenu);
         SeededDatabase catalogue(Seeds::mixedLengths);
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
+        TestKit::ShellPage shell;
+        MDIMain& main = shell.main;
         QVERIFY(main.loadedChild<frmUnitConv>());
         if (viaMenu)
-            main.findChild<QAction*>("mnuNG")->trigger();
+            shell.trigger("mnuNG");
         else
             main.loadedChild<frmUnitConv>()->findChild<QPushButton*>("Command3")->click();
         QTRY_VERIFY(!main.loadedChild<frmUnitConv>());
@@ -335,7 +325,7 @@ private slots:
 
         // Opening it again only brings it to the front, with what was typed.
         w.txtValue()->setText("Speed");
-        main.findChild<QAction*>("mnuNG")->trigger();
+        shell.trigger("mnuNG");
         QCOMPARE(main.loadedChild<frmNew>(), w.form);
         QCOMPARE(w.txtValue()->text(), QStringLiteral("Speed"));
 
@@ -347,10 +337,9 @@ private slots:
     void additionsReachTheConverterNextTime()
     {
         SeededDatabase catalogue(Seeds::mixedLengths);
-        MDIMain main;
-        main.show();
-        QVERIFY(QTest::qWaitForWindowActive(&main));
-        main.findChild<QAction*>("mnuNG")->trigger();
+        TestKit::ShellPage shell;
+        MDIMain& main = shell.main;
+        shell.trigger("mnuNG");
         Window w(main.loadedChild<frmNew>());
         w.addProperty("Speed", "m/s");
         w.unitMode();
@@ -359,7 +348,7 @@ private slots:
         w.get<QPushButton>("cmdExit")->click();
         QTRY_VERIFY(!main.loadedChild<frmNew>());
 
-        main.findChild<QAction*>("mnuUnitConv")->trigger();
+        shell.trigger("mnuUnitConv");
         auto* converter = main.loadedChild<frmUnitConv>();
         QVERIFY(converter);
         auto* properties = converter->findChild<QComboBox*>("cbProperty");
@@ -413,10 +402,6 @@ private slots:
     }
     void unitChecksAfterAnAddInOrder()
     {
-        QFETCH(QString, base);
-        QFETCH(QString, factor);
-        QFETCH(QString, message);
-        QFETCH(QString, focus);
         Loaded w;
         w.unitMode();
         w.addUnit("Length", "Furlong", "Metre", "201.168");
@@ -425,6 +410,10 @@ private slots:
         QVERIFY(w.cbUnit()->count() > 0);
         const auto before = catalogue(w.db);
 
+        QFETCH(QString, base);
+        QFETCH(QString, factor);
+        QFETCH(QString, message);
+        QFETCH(QString, focus);
         if (!base.isEmpty())
             Window::choose(w.cbUnit(), base);
         w.txtValue()->setText(QStringLiteral("Chain"));
