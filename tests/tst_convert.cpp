@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "Pages.h"
 #include "Seeds.h"
@@ -120,13 +121,13 @@ private slots:
     void loadListsVisiblePropertiesSorted()
     {
         const auto seed = [](TestDatabase& db) {
-            Seeds::addProperties(db, {{"3", "gamma"},
-                                      {"1", "Alpha"},
-                                      {"2", "beta"},
-                                      {"4", "Delta", "1"},
-                                      {"5", "Epsilon", "2"},
-                                      {"6", "Zeta", ""},
-                                      {"7", "Eta", " 0"}});
+            TestKit::addRows(db, {{"3", "gamma"},
+                                  {"1", "Alpha"},
+                                  {"2", "beta"},
+                                  {"4", "Delta", "1"},
+                                  {"5", "Epsilon", "2"},
+                                  {"6", "Zeta", ""},
+                                  {"7", "Eta", " 0"}});
         };
         Converter c({}, seed);
         QComboBox* combo = c.combo();
@@ -144,16 +145,15 @@ private slots:
     void unitListsVisibleUnitsSorted()
     {
         const auto seed = [](TestDatabase& db) {
-            Seeds::addProperties(db, {{"1015", "Length"}, {"1016", "Empty"}});
-            Seeds::addUnits(db, "1015",
-                            {{"3", "c", 1},
-                             {"1", "A", 1},
-                             {"2", "b", 1},
-                             {"4", "Hidden", 1, "1"},
-                             {"5", "Odd", 1, "2"},
-                             {"6", "Empty", 1, ""},
-                             {"7", "Blank", 1, " 0"}});
-            Seeds::addUnits(db, "1016", {{"8", "Hidden too", 1, "1"}});
+            TestKit::addRows(db, {{"1015", "Length"}, {"1016", "Empty"}},
+                             {{"3", "c", 1, "1015"},
+                              {"1", "A", 1, "1015"},
+                              {"2", "b", 1, "1015"},
+                              {"4", "Hidden", 1, "1015", "1"},
+                              {"5", "Odd", 1, "1015", "2"},
+                              {"6", "Empty", 1, "1015", ""},
+                              {"7", "Blank", 1, "1015", " 0"},
+                              {"8", "Hidden too", 1, "1016", "1"}});
         };
         Converter c("Length", seed);
         QCOMPARE(c.combo()->currentText(), QString("Length"));
@@ -173,8 +173,7 @@ private slots:
     void unitListFailureKeepsListsAlike()
     {
         const auto seed = [](TestDatabase& db) {
-            db.addProperty("1015", "Length");
-            Seeds::addUnits(db, "1015", {{"1", "A", 1}, {"x2", "Broken", 1}});
+            TestKit::addRows(db, {{"1015", "Length"}}, {{"1", "A", 1, "1015"}, {"x2", "Broken", 1, "1015"}});
         };
         Converter c("Length", seed);
         const QList<MessageBox::Record> boxes = MessageBox::takeRecords();
@@ -221,9 +220,8 @@ private slots:
     void borrowedPropertyConvertsByItsOwnRule()
     {
         const auto seed = [](TestDatabase& db) {
-            Seeds::addProperties(db, {{"1040", "Borrower"}, {"1015", "Lender", "1"}});
-            Seeds::addUnits(db, "1015", {{"1", "Celsius", 1}, {"2", "Fahrenheit", 2}});
-            Seeds::addUnits(db, "1040", {{"3", "Own", 1}});
+            TestKit::addRows(db, {{"1040", "Borrower"}, {"1015", "Lender", "1"}},
+                             {{"1", "Celsius", 1, "1015"}, {"2", "Fahrenheit", 2, "1015"}, {"3", "Own", 1, "1040"}});
         };
         Converter c("Borrower", seed);
         QCOMPARE(entries(c.to()), QStringList({"Celsius", "Fahrenheit"}));
@@ -441,10 +439,10 @@ private slots:
         QFETCH(QString, toUnit);
         QFETCH(QString, message);
         const auto badFactors = [](TestDatabase& db) {
-            Seeds::addUnits(db, "1015",
-                            {{"15", "Empty", QVariant(QMetaType(QMetaType::Double))},
-                             {"16", "Text", QStringLiteral("lots")},
-                             {"17", "Negative", -1}});
+            TestKit::addRows(db, {},
+                             {{"15", "Empty", QVariant(QMetaType(QMetaType::Double)), "1015"},
+                              {"16", "Text", QStringLiteral("lots"), "1015"},
+                              {"17", "Negative", -1, "1015"}});
         };
         Converter c(property, Seeds::lengths, Seeds::temperature, badFactors);
         c.convert("1", property == "Length" ? "B" : "Celsius", property == "Length" ? "A" : "Kelvin");

@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "Pages.h"
 #include "Seeds.h"
@@ -230,7 +231,7 @@ private slots:
     {
         QFETCH(QStringList, selected);
         On<Host> host([](TestDatabase& db) {
-            Seeds::addProperties(db, {{"1", "Fathom"}, {"2", "Foot"}, {"3", "Furlong"}});
+            TestKit::addRows(db, {{"1", "Fathom"}, {"2", "Foot"}, {"3", "Furlong"}});
         });
         QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
         host.selectEntries(selected, {});
@@ -535,7 +536,7 @@ private slots:
         QFETCH(QString, startFlag);
         QFETCH(QString, otherFlag);
         On<Host> host([&](TestDatabase& db) {
-            Seeds::addProperties(db, {{"1", "Alpha", startFlag}, {"2", "Beta", startFlag}, {"3", "Gamma", startFlag}});
+            TestKit::addRows(db, {{"1", "Alpha", startFlag}, {"2", "Beta", startFlag}, {"3", "Gamma", startFlag}});
         });
         QTest::mouseClick(host.rbutProperty(), Qt::LeftButton);
         ListView* filled = startFlag == QLatin1String("1") ? host.lst2() : host.lst1();

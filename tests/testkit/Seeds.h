@@ -1,19 +1,12 @@
 #pragma once
 
 // The small catalogues the window tests fill their fresh test file with, each
-// written once as rows, and the test file opened on them before a window loads.
+// written once as a table of rows, and the test file opened on them before a
+// window loads.
 
 #include "TestDatabase.h"
 
-#include <QStringList>
-#include <QVariantList>
-
 namespace Seeds {
-
-// Properties as {identifier, name[, flag]}; the flag is "0" when left out.
-void addProperties(TestDatabase& db, const QList<QStringList>& rows);
-// Units of the property `propId` as {identifier, name, factor[, flag]}.
-void addUnits(TestDatabase& db, const QString& propId, const QList<QVariantList>& rows);
 
 // A copy of the catalogue the build ships.
 void shipped(TestDatabase& db);
