@@ -41,8 +41,7 @@ inline void seed(TestDatabase& db, bool mass)
     db.openShared();
 }
 
-// The rows of a query on the program's connection, one value each; empty when
-// it cannot run.
+// The rows of a query on the program's connection, one value each; empty when it cannot run.
 inline QVariantList values(const QString& sql, const QVariantList& params = {})
 {
     QSqlQuery query(modMain::dbConnection.database());
@@ -61,8 +60,7 @@ inline QVariant scalar(const QString& sql, const QVariantList& params = {})
     return values(sql, params).value(0);
 }
 
-// Runs a statement on the program's connection; a statement that fails is
-// reported, not fatal.
+// Runs a statement on the program's connection; a statement that fails is reported, not fatal.
 inline void execOnProgram(const QString& sql)
 {
     QSqlQuery query(modMain::dbConnection.database());

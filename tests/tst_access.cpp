@@ -1,8 +1,8 @@
+#include "DataTable.h"
 #include "ShellPage.h"
 
 #include <QAccessible>
 #include <QFile>
-#include <QPushButton>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -116,14 +116,9 @@ private slots:
 
     void namesAndRoles_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("role");
-        QTest::addColumn<QString>("name");
-
-        const auto row = [](const char* window, const char* control, QAccessible::Role role, const char* name) {
-            QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(window, control)))
-                << QString(window) << QString(control) << int(role) << QString(name);
+        const TestKit::DataTable<QString, QString, int, QString> table("window", "control", "role", "name");
+        const auto row = [&table](const char* window, const char* control, QAccessible::Role role, const char* name) {
+            table(qPrintable(QStringLiteral("%1 %2").arg(window, control)), window, control, role, name);
         };
         row("frmUnitConv", "cbProperty", QAccessible::ComboBox, "Property");
         row("frmUnitConv", "txtInput", QAccessible::EditableText, "Value");
@@ -163,10 +158,10 @@ private slots:
 
     void everyControlHasAName_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::newRow("converter") << QString("frmUnitConv");
-        QTest::newRow("new values") << QString("frmNew");
-        QTest::newRow("options") << QString("frmOptions");
+        const TestKit::DataTable<QString> row("window");
+        row("converter", "frmUnitConv");
+        row("new values", "frmNew");
+        row("options", "frmOptions");
     }
 
     // Whatever the keyboard can reach is announced by a name, never as a bare "list" or "button".
@@ -233,18 +228,10 @@ private slots:
     }
     void helpExamples_data()
     {
-        QTest::addColumn<QString>("unit");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("factor");
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<QString>("result");
-        const auto row = [](const char* unit, const char* base, const char* factor, const char* target,
-                            const char* result) {
-            QTest::newRow(unit) << QString(unit) << QString(base) << QString(factor) << QString(target)
-                                << QString(result);
-        };
-        row("Cubit", "Metre", "0.4572", "Metre", "0.4572");
-        row("Span", "Inch (international)", "9", "Centimetre", "22.86");
+        const TestKit::DataTable<QString, QString, QString, QString, QString> row("unit", "base", "factor", "target",
+                                                                                  "result");
+        row("Cubit", "Cubit", "Metre", "0.4572", "Metre", "0.4572");
+        row("Span", "Span", "Inch (international)", "9", "Centimetre", "22.86");
     }
 
     // Each worked example of the help, followed through the real windows on the

@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ShellPage.h"
 
 #include "app/frmAbout.h"
@@ -30,11 +31,24 @@ private:
         return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
     }
 
-    // A folder holding a copy of the program and, optionally, a catalogue.
-    static void installProgram(const QTemporaryDir& dir)
+    // A folder holding a copy of the program and, optionally, of the shipped catalogue.
+    static void installProgram(const QTemporaryDir& dir, bool withCatalogue = false)
     {
         QVERIFY(QFile::copy(builtFile("quantaro"), dir.filePath("quantaro")));
         QFile::setPermissions(dir.filePath("quantaro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (withCatalogue)
+            QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath("Tessaly.mdb")));
+    }
+
+    // Starts the copy and checks that it is still running three seconds later, then ends it.
+    static void runAWhile(const QTemporaryDir& dir)
+    {
+        QProcess process;
+        startProgram(process, dir);
+        QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
     }
 
     // Starts the copy. As another user, it is run without the rights of the
@@ -46,10 +60,10 @@ private:
         process.setProcessEnvironment(env);
         const QString program = dir.filePath("quantaro");
         if (asAnotherUser && ::geteuid() == 0) {
-            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                                  QFile::ReadOther | QFile::ExeOther);
-            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther |
-                                               QFile::ExeOther);
+            const QFile::Permissions forOthers =
+                QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther;
+            QFile::setPermissions(dir.path(), forOthers);
+            QFile::setPermissions(program, forOthers);
             env.insert("XDG_RUNTIME_DIR", dir.path());
             process.setProcessEnvironment(env);
             process.start("setpriv", {"--reuid=65534", "--regid=65534", "--clear-groups", program});
@@ -116,26 +130,16 @@ private slots:
     // file, in which folder, and why.
     void failedStartEndsWithAReport_data()
     {
-        QTest::addColumn<QString>("catalogue");
-        QTest::addColumn<QString>("why");
-        QTest::newRow("missing") << "missing"
-                                 << "is missing from the folder";
-        QTest::newRow("text file") << "text"
-                                   << "is not a Quantaro catalogue";
-        QTest::newRow("other database") << "other database"
-                                        << "is not a Quantaro catalogue";
-        QTest::newRow("folder") << "folder"
-                                << "is a folder or device, not its catalogue file";
-        QTest::newRow("unreadable") << "unreadable"
-                                    << "you have no permission to read its catalogue";
-        QTest::newRow("damaged") << "damaged"
-                                 << "is damaged and cannot be read";
-        QTest::newRow("cut short by one byte") << "cut short"
-                                               << "is damaged and cannot be read";
-        QTest::newRow("50 bits flipped past the first page") << "flipped"
-                                                             << "is damaged and cannot be read";
-        QTest::newRow("columns of a table moved") << "columns moved"
-                                                  << "its table tbUnits has the columns UID, factor, uname";
+        const TestKit::DataTable<QString, QString> row("catalogue", "why");
+        row("missing", "missing", "is missing from the folder");
+        row("text file", "text", "is not a Quantaro catalogue");
+        row("other database", "other database", "is not a Quantaro catalogue");
+        row("folder", "folder", "is a folder or device, not its catalogue file");
+        row("unreadable", "unreadable", "you have no permission to read its catalogue");
+        row("damaged", "damaged", "is damaged and cannot be read");
+        row("cut short by one byte", "cut short", "is damaged and cannot be read");
+        row("50 bits flipped past the first page", "flipped", "is damaged and cannot be read");
+        row("columns of a table moved", "columns moved", "its table tbUnits has the columns UID, factor, uname");
     }
 
     void failedStartEndsWithAReport()
@@ -199,14 +203,8 @@ private slots:
     void normalStartRunsUntilClosed()
     {
         QTemporaryDir dir;
-        installProgram(dir);
-        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath("Tessaly.mdb")));
-        QProcess process;
-        startProgram(process, dir);
-        QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
-        QCOMPARE(process.state(), QProcess::Running);
-        process.terminate();
-        QVERIFY(process.waitForFinished(10000));
+        installProgram(dir, true);
+        runAWhile(dir);
     }
 
     // A Qt plugin put into the program's folder never runs; the plant itself
@@ -214,19 +212,14 @@ private slots:
     void plantedPluginNeverLoads()
     {
         QTemporaryDir dir;
-        installProgram(dir);
-        QVERIFY(QFile::copy(TestDatabase::shippedCatalogue(), dir.filePath("Tessaly.mdb")));
+        installProgram(dir, true);
         QVERIFY(QDir(dir.path()).mkdir("iconengines"));
         const QString plugin = dir.filePath("iconengines/libplanted.so");
         QVERIFY(QFile::copy(QStringLiteral(PLANTED_PLUGIN), plugin));
         const QString marker = dir.filePath("planted-plugin-ran");
         qputenv("QUANTARO_PLANTED_MARKER", QFile::encodeName(marker));
 
-        QProcess process;
-        startProgram(process, dir);
-        QVERIFY2(!process.waitForFinished(3000), process.readAllStandardError().constData());
-        process.terminate();
-        QVERIFY(process.waitForFinished(10000));
+        runAWhile(dir);
         QVERIFY2(!QFile::exists(marker), "the plugin in the program's folder was loaded");
 
         QPluginLoader loader(plugin);
@@ -303,8 +296,7 @@ private slots:
                                                                 {QKeySequence(Qt::CTRL | Qt::Key_E), "mnucontents"},
                                                                 {QKeySequence(Qt::CTRL | Qt::Key_A), "mnuAbt"}};
         for (const auto& shortcut : shortcuts)
-            QObject::disconnect(main.findChild<QAction*>(QLatin1String(shortcut.second)), &QAction::triggered, &main,
-                                nullptr);
+            QObject::disconnect(TestKit::control<QAction>(&main, shortcut.second), &QAction::triggered, &main, nullptr);
 
         QStringList positions;
         for (QWidget* control : main.findChildren<QWidget*>()) {
@@ -322,7 +314,7 @@ private slots:
                 (frame ? frame->widget()->objectName() : "MDIMain") + QLatin1Char('.') + control->objectName();
             positions << where;
             for (const auto& shortcut : shortcuts) {
-                QSignalSpy reached(main.findChild<QAction*>(QLatin1String(shortcut.second)), &QAction::triggered);
+                QSignalSpy reached(TestKit::control<QAction>(&main, shortcut.second), &QAction::triggered);
                 const QKeyCombination key = shortcut.first[0];
                 QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
                 QVERIFY2(reached.count() == 1, qPrintable(where + QLatin1Char(' ') + shortcut.first.toString()));
@@ -364,9 +356,9 @@ private slots:
             ShellPage shell(ShellPage::Shipped);
             MDIMain& main = shell.main;
             main.mnuAbt_Click();
-            QTimer::singleShot(0, &main, [&main, viaMenu] {
+            QTimer::singleShot(0, &main, [&shell, &main, viaMenu] {
                 if (viaMenu)
-                    main.findChild<QAction*>("mnuExit")->trigger();
+                    shell.trigger("mnuExit");
                 else
                     main.close();
             });

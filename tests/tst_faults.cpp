@@ -4,6 +4,7 @@
 // one fault, and makes the gesture. The action must either work as usual or
 // end in a clear message, with the catalogue as it was before the gesture.
 
+#include "DataTable.h"
 #include "Reliability.h"
 #include "ShellPage.h"
 
@@ -312,6 +313,14 @@ const QList<Fault>& faults()
         {"open converter", R}, {"unit mode", R}, {"options properties", R}, {"hide property", P}};
     const QMap<QString, Expect> badUnitRow{
         {"pick property", R}, {"pick base property", R}, {"options units", R}, {"hide unit", P}, {"show all units", P}};
+    const QMap<QString, Expect> noPropertyTable{
+        {"open converter", R}, {"unit mode", R}, {"add property", R}, {"options properties", R}, {"hide property", R}};
+    const Expect L = Expect::ReadUnderLock;
+    const QMap<QString, Expect> underLock{{"convert", L},  {"pick property", L}, {"add property", R},
+                                          {"add unit", R}, {"hide unit", R},     {"show all units", R}};
+    const QMap<QString, Expect> diskFull{{"convert", W},       {"pick property", W}, {"add property", R},
+                                         {"add unit", R},      {"hide property", W}, {"hide unit", W},
+                                         {"show all units", W}};
     static const QList<Fault> all{
         {"read-only file", makeReadOnly, every(W, writesRefused)},
         {"file deleted", [](Scene& s) { QVERIFY(QFile::remove(s.db.path())); }, every(R, {})},
@@ -322,12 +331,7 @@ const QList<Fault>& faults()
         {"file overwritten", overwriteInPlace, without(every(R, {}), "show all units")},
         {"tbUnits missing", [](Scene& s) { s.db.exec("drop table tbUnits"); },
          every(R, {{"open converter", W}, {"unit mode", W}, {"options properties", W}, {"hide property", W}})},
-        {"tbProperty missing", [](Scene& s) { s.db.exec("drop table tbProperty"); },
-         every(W, {{"open converter", R},
-                   {"unit mode", R},
-                   {"add property", R},
-                   {"options properties", R},
-                   {"hide property", R}})},
+        {"tbProperty missing", [](Scene& s) { s.db.exec("drop table tbProperty"); }, every(W, noPropertyTable)},
         {"tbUserUnits missing", [](Scene& s) { s.db.exec("drop table tbUserUnits"); },
          every(W, {{"add property", R}, {"add unit", R}})},
         {"property with NULL name", [](Scene& s) { s.db.exec("insert into tbProperty values ('20', NULL, '0')"); },
@@ -357,24 +361,8 @@ const QList<Fault>& faults()
          every(W, {{"convert", R}, {"add unit", R}})},
         {"factor not a number", [](Scene& s) { s.db.exec("update tbUnits set factor = 'abc' where UID = '1'"); },
          every(W, {{"convert", R}, {"add unit", R}})},
-        {"locked by another connection",
-         lockFile,
-         {{"convert", Expect::ReadUnderLock},
-          {"pick property", Expect::ReadUnderLock},
-          {"add property", R},
-          {"add unit", R},
-          {"hide unit", R},
-          {"show all units", R}}},
-        {"disk full",
-         fillDisk,
-         {{"convert", W},
-          {"pick property", W},
-          {"add property", R},
-          {"add unit", R},
-          {"hide property", W},
-          {"hide unit", W},
-          {"show all units", W}},
-         true},
+        {"locked by another connection", lockFile, underLock},
+        {"disk full", fillDisk, diskFull, true},
     };
     return all;
 }
@@ -416,7 +404,7 @@ QString summary(const QList<MessageBox::Record>& records)
 // Notes the first lines of the messages shown, with the temporary folder left out.
 void noteMessages(const QList<MessageBox::Record>& records)
 {
-    static const QRegularExpression folder("'[^']*/Tessaly.mdb'");
+    static const QRegularExpression folder(R"(["'][^"']*/Tessaly.mdb["'])");
     for (const MessageBox::Record& r : records) {
         QString text =
             r.text.section(QLatin1Char('\n'), 0, 0) + QLatin1Char(' ') + r.text.section(QLatin1Char('\n'), 2, 2);
@@ -555,14 +543,10 @@ private slots:
 
     void closedResultSetTellsWhy_data()
     {
-        QTest::addColumn<QString>("faultName");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("file deleted") << "file deleted"
-                                      << "has been deleted or replaced since Quantaro opened it";
-        QTest::newRow("file replaced") << "file replaced"
-                                       << "has been deleted or replaced since Quantaro opened it";
-        QTest::newRow("table missing") << "tbUnits missing"
-                                       << "tbUnits";
+        const TestKit::DataTable<QString, QString> row("faultName", "reason");
+        row("file deleted", "file deleted", "has been deleted or replaced since Quantaro opened it");
+        row("file replaced", "file replaced", "has been deleted or replaced since Quantaro opened it");
+        row("table missing", "tbUnits missing", "tbUnits");
     }
 
     // A query that could not open leaves the shared result set closed without a

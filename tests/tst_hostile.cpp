@@ -10,8 +10,6 @@
 #include "engine/AddValues.h"
 #include "engine/NumberText.h"
 
-#include <QPushButton>
-
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -21,8 +19,8 @@ using namespace TestKit;
 
 namespace {
 
-const QString NoUnitText = "No unit available for this property. To add new "
-                           "unit for this property go to 'Tools' -> 'New'.";
+const QString NoUnitText =
+    "No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.";
 
 int g_inputsTried = 0;
 
@@ -192,8 +190,7 @@ QStringList catalogue()
     return snapshot(modMain::dbConnection.database());
 }
 
-// One column of the rows of `table` whose identifier is `id`, read on the
-// program's connection.
+// One column of the rows of `table` whose identifier is `id`, read on the program's connection.
 QVariantList column(const QString& table, const QString& wanted, const QString& id = ClockId)
 {
     const QString key = table.endsWith(QLatin1String("Property")) ? "PropID" : "UID";
@@ -472,8 +469,7 @@ private slots:
         for (const char* where :
              {"converter property", "new values property", "new values base unit", "options property"}) {
             for (const Hostile& h : hostileTexts()) {
-                // An entry's own name but for letter case: the combo may rightly take it
-                // as that entry.
+                // An entry's own name but for letter case: the combo may rightly take it as that entry.
                 if (qstrcmp(h.tag, "letter case only") == 0)
                     continue;
                 QTest::addRow("%s: %s", where, h.tag) << QString::fromLatin1(where) << h.text;
@@ -619,7 +615,7 @@ private slots:
             return;
 
         c.output()->setText("previous");
-        QTest::mouseClick(control<QPushButton>(c.form.get(), "cmdSwap"), Qt::LeftButton);
+        c.press("cmdSwap");
         const double reverse = temperature ? (value - 32) / 1.8 : value / 0.001;
         checkConversion(MessageBox::takeRecords(), c.output(), shown(reverse), reverse);
         if (QTest::currentTestFailed())

@@ -1,5 +1,6 @@
 // The program worked by keyboard alone: where the focus starts, F1 and
 // Escape in every window, and a whole session without the mouse.
+#include "DataTable.h"
 #include "ShellPage.h"
 
 #include "app/HelpPage.h"
@@ -91,12 +92,7 @@ private slots:
     // Each window opens with the focus on its first control in tab order.
     void focusStartsOnFirstControl_data()
     {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("control");
-        const auto row = [](const char* tag, const char* action, const char* window, const char* control) {
-            QTest::newRow(tag) << QString(action) << QString(window) << QString(control);
-        };
+        const TestKit::DataTable<QString, QString, QString> row("action", "window", "control");
         row("converter at start", "", "frmUnitConv", "cbProperty");
         row("converter from the menu", "mnuUnitConv", "frmUnitConv", "cbProperty");
         row("New Values", "mnuNG", "frmNew", "rdBtn_1");
@@ -122,13 +118,7 @@ private slots:
     // F1 presses a window's help button, Escape its "&Done" or "&Ok".
     void childWindowKeys_data()
     {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("button");
-        const auto row = [](const char* tag, const char* action, const char* control, Qt::Key key, const char* button) {
-            QTest::newRow(tag) << QString(action) << QString(control) << int(key) << QString(button);
-        };
+        const TestKit::DataTable<QString, QString, int, QString> row("action", "control", "key", "button");
         row("New Values, F1", "mnuNG", "txtValue", Qt::Key_F1, "cmdHelp_0");
         row("New Values, Escape", "mnuNG", "txtUnitValue", Qt::Key_Escape, "cmdExit");
         row("Options, F1", "mnuOption", "cbProperty", Qt::Key_F1, "cmdHelp_0");
@@ -162,9 +152,9 @@ private slots:
     // F1 where no window has a help button is Help > Contents; Escape closes the help.
     void mainWindowHelpKeys_data()
     {
-        QTest::addColumn<bool>("withAbout");
-        QTest::newRow("in the About box") << true;
-        QTest::newRow("with no child window") << false;
+        const TestKit::DataTable<bool> row("withAbout");
+        row("in the About box", true);
+        row("with no child window", false);
     }
     void mainWindowHelpKeys()
     {

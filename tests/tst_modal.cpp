@@ -1,3 +1,4 @@
+#include "DataTable.h"
 #include "ShellPage.h"
 
 #include <QApplication>
@@ -72,16 +73,8 @@ private slots:
 
     void unloadWhileOwnBoxIsOpen_data()
     {
-        QTest::addColumn<QString>("window");
-        QTest::addColumn<QString>("opener");
-        QTest::addColumn<QString>("unloader");
-        QTest::addColumn<QString>("boxText");
-        QTest::addColumn<QString>("loadedAfter");
-        const auto row = [](const char* tag, const char* window, const char* opener, const char* unloader,
-                            const char* boxText, const char* loadedAfter) {
-            QTest::newRow(tag) << QString(window) << QString(opener) << QString(unloader) << QString(boxText)
-                               << QString(loadedAfter);
-        };
+        const TestKit::DataTable<QString, QString, QString, QString, QString> row("window", "opener", "unloader",
+                                                                                  "boxText", "loadedAfter");
         row("new values: Add, then Done", "frmNew", "cmdCalc", "cmdExit", "Invalid Input", "");
         row("new values: Unit, then Done", "frmNew", "rdBtn_2", "cmdExit", "Select a Property from the list Below", "");
         row("new values: Add, then frame closed", "frmNew", "cmdCalc", "frame", "Invalid Input", "");
