@@ -11,12 +11,7 @@
 
 namespace {
 
-using TestKit::chooseEntry;
-using TestKit::clickEntry;
-using TestKit::control;
-using TestKit::ConverterPage;
-using TestKit::NewValuesPage;
-using TestKit::openWindow;
+using namespace TestKit;
 
 // What the accessibility layer was told while a test ran.
 struct Announcement

@@ -93,18 +93,18 @@ private slots:
     void focusStartsOnFirstControl_data()
     {
         const TestKit::DataTable<QString, QString, QString> row("action", "window", "control");
-        row("converter at start", "", "frmUnitConv", "cbProperty");
-        row("converter from the menu", "mnuUnitConv", "frmUnitConv", "cbProperty");
         row("New Values", "mnuNG", "frmNew", "rdBtn_1");
+        row("converter from the menu", "mnuUnitConv", "frmUnitConv", "cbProperty");
+        row("converter at start", QString(), "frmUnitConv", "cbProperty");
         row("Options", "mnuOption", "frmOptions", "cbProperty");
         row("About", "mnuAbt", "frmAbout", "Command1");
     }
     void focusStartsOnFirstControl()
     {
+        ShellPage shell(ShellPage::Shipped);
         QFETCH(QString, action);
         QFETCH(QString, window);
         QFETCH(QString, control);
-        ShellPage shell(ShellPage::Shipped);
         if (!action.isEmpty()) {
             if (action == QLatin1String("mnuUnitConv"))
                 shell.main.unloadChild<frmUnitConv>();

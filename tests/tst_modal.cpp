@@ -88,15 +88,15 @@ private slots:
 
     void unloadWhileOwnBoxIsOpen()
     {
+        TestDatabase db;
+        db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
+        db.addUnit(QStringLiteral("1"), QStringLiteral("metre"), 1.0, QStringLiteral("1015"));
+        db.openShared();
         QFETCH(QString, window);
         QFETCH(QString, opener);
         QFETCH(QString, unloader);
         QFETCH(QString, boxText);
         QFETCH(QString, loadedAfter);
-        TestDatabase db;
-        db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-        db.addUnit(QStringLiteral("1"), QStringLiteral("metre"), 1.0, QStringLiteral("1015"));
-        db.openShared();
         ShellPage shell;
         QPointer<ChildForm> form = shell.show(window);
         QVERIFY(form);
