@@ -13,6 +13,7 @@
 #include <QSqlRecord>
 #include <QStringList>
 
+#include "CatalogueRows.h"
 #include "TestDatabase.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
@@ -27,17 +28,13 @@ inline const QString ClockId = QStringLiteral("15172419");
 // temperature property and, with `mass`, a fourth property with one unit.
 inline void seed(TestDatabase& db, bool mass)
 {
-    db.addProperty("1015", "Length");
-    db.addProperty("1040", "Distance");
-    db.addProperty("92", "Temperature");
+    TestKit::addRows(db, {{"1015", "Length"}, {"1040", "Distance"}, {"92", "Temperature"}},
+                     {{"1", "Metre", 1.0, "1015"},
+                      {"2", "Kilometre", 0.001, "1015"},
+                      {"10", "Celsius", 1.0, "92"},
+                      {"11", "Fahrenheit", 1.0, "92"}});
     if (mass)
-        db.addProperty("12", "Mass");
-    db.addUnit("1", "Metre", 1.0, "1015");
-    db.addUnit("2", "Kilometre", 0.001, "1015");
-    db.addUnit("10", "Celsius", 1.0, "92");
-    db.addUnit("11", "Fahrenheit", 1.0, "92");
-    if (mass)
-        db.addUnit("6", "Gram", 1000.0, "12");
+        TestKit::addRows(db, {{"12", "Mass"}}, {{"6", "Gram", 1000.0, "12"}});
     db.openShared();
 }
 

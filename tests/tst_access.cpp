@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "ShellPage.h"
 
@@ -95,9 +96,7 @@ private slots:
     void init()
     {
         m_db = std::make_unique<TestDatabase>();
-        m_db->addProperty("1015", "Length");
-        m_db->addUnit("11", "Metre", 1, "1015");
-        m_db->addUnit("12", "Centimetre", 100, "1015");
+        addRows(*m_db, {{"1015", "Length"}}, {{"11", "Metre", 1, "1015"}, {"12", "Centimetre", 100, "1015"}});
         m_db->openShared();
         MessageBox::takeRecords();
         announcements().clear();

@@ -539,9 +539,7 @@ private slots:
     void namesInOptions()
     {
         QFETCH(QString, name);
-        m_db->addProperty("5000", name);
-        m_db->addUnit("5001", name, 1.0, "5000");
-        m_db->addUnit("5002", name, 2.0, "1015");
+        addRows(*m_db, {{"5000", name}}, {{"5001", name, 1.0, "5000"}, {"5002", name, 2.0, "1015"}});
         // The lists show what the catalogue holds, which for text it cannot store
         // exactly is not what was given to it.
         const QString listed = column("tbProperty", "propname", "5000").value(0).toString();

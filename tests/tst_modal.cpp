@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "ShellPage.h"
 
@@ -89,8 +90,7 @@ private slots:
     void unloadWhileOwnBoxIsOpen()
     {
         TestDatabase db;
-        db.addProperty(QStringLiteral("1015"), QStringLiteral("Length"));
-        db.addUnit(QStringLiteral("1"), QStringLiteral("metre"), 1.0, QStringLiteral("1015"));
+        TestKit::addRows(db, {{"1015", "Length"}}, {{"1", "metre", 1.0, "1015"}});
         db.openShared();
         QFETCH(QString, window);
         QFETCH(QString, opener);
