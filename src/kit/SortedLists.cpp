@@ -50,9 +50,9 @@ bool foldedBefore(QStringView a, QStringView b, qsizetype from)
 
 quint32 EntryStore::append(QStringView text, qint32 data)
 {
-    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
-    m_starts.push_back(quint32(m_chars.size()));
-    m_data.push_back(data);
+    m_chars.append(text.utf16(), std::size_t(text.size()));
+    m_ends.append(quint32(m_chars.size()));
+    m_data.append(data);
     return size() - 1;
 }
 

@@ -6,9 +6,16 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <memory>
+#include <new>
 #include <optional>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 class QComboBox;
@@ -27,6 +34,63 @@ struct Entry
     qint32 data;
 };
 
+// An array of plain values that grows in place: the allocator extends it
+// (a large one by remapping its pages) instead of its values being copied into
+// fresh memory at every doubling, so a fill touches each page of it once.
+template <typename T> class GrowingArray
+{
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    GrowingArray() = default;
+    GrowingArray(const GrowingArray& other) { append(other.data(), other.size()); }
+    GrowingArray(GrowingArray&& other) noexcept
+        : m_values(std::move(other.m_values)), m_size(std::exchange(other.m_size, 0)),
+          m_capacity(std::exchange(other.m_capacity, 0))
+    {
+    }
+    GrowingArray& operator=(GrowingArray other) noexcept
+    {
+        std::swap(m_values, other.m_values);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
+        return *this;
+    }
+    ~GrowingArray() = default;
+
+    std::size_t size() const { return m_size; }
+    const T* data() const { return m_values.get(); }
+    const T& operator[](std::size_t i) const { return m_values.get()[i]; }
+    void append(const T* values, std::size_t count);
+    void append(T value) { append(&value, 1); }
+
+private:
+    struct Free
+    {
+        void operator()(T* values) const { std::free(values); }
+    };
+    std::unique_ptr<T, Free> m_values;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
+};
+
+template <typename T> void GrowingArray<T>::append(const T* values, std::size_t count)
+{
+    if (m_size + count > m_capacity) {
+        const std::size_t capacity = std::max({m_capacity * 2, m_size + count, std::size_t(256)});
+        void* grown = std::realloc(m_values.get(), capacity * sizeof(T));
+        if (!grown)
+            throw std::bad_alloc();
+        // realloc has freed or kept the old block: only the new one is owned.
+        (void)m_values.release();
+        m_values.reset(static_cast<T*>(grown));
+        m_capacity = capacity;
+    }
+    if (count > 0)
+        std::memcpy(m_values.get() + m_size, values, count * sizeof(T));
+    m_size += count;
+}
+
 // Texts and identifiers of many entries in a few blocks of memory: the texts
 // one after another in one buffer, each entry a range of it. A list of 30,000
 // units then costs a handful of allocations instead of one per name.
@@ -38,14 +102,15 @@ public:
     quint32 size() const { return quint32(m_data.size()); }
     QStringView text(quint32 position) const
     {
-        return QStringView(m_chars.data() + m_starts[position], m_starts[position + 1] - m_starts[position]);
+        const quint32 start = position == 0 ? 0 : m_ends[position - 1];
+        return QStringView(m_chars.data() + start, m_ends[position] - start);
     }
     qint32 data(quint32 position) const { return m_data[position]; }
 
 private:
-    std::vector<char16_t> m_chars;
-    std::vector<quint32> m_starts{0}; // one more than there are entries: where each text begins, then the end
-    std::vector<qint32> m_data;
+    GrowingArray<char16_t> m_chars;
+    GrowingArray<quint32> m_ends; // where each entry's text ends in m_chars
+    GrowingArray<qint32> m_data;
 };
 
 // Entries gathered while a result set is read, to be given to a model in one
