@@ -2,6 +2,7 @@
 // sources, the tool that builds Tessaly.mdb, and every factor checked against
 // GNU units.
 
+#include "BuildFolder.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -9,7 +10,6 @@
 #include "data/modMain.h"
 #include "engine/ConversionEngine.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -64,12 +64,6 @@ const QList<GnuException>& gnuExceptions()
     return exceptions;
 }
 
-QString buildDir()
-{
-    const QString dir = qEnvironmentVariable("QUANTARO_BUILD_DIR");
-    return dir.isEmpty() ? QCoreApplication::applicationDirPath() : dir;
-}
-
 // The index of the reviewed exception that covers a unit, or -1.
 int gnuExceptionFor(const Unit& unit)
 {
@@ -107,6 +101,34 @@ const QString SmallUnits = QStringLiteral("[1]\n"
                                           "[2]\n"
                                           "3 | Square metre | 1 | m^2 | base\n"
                                           "4 | Square foot | {1:Foot}^2 | ft^2 | derived\n");
+// The small catalogue with a temperature property and its four scales.
+const QString SmallTemperatureProperties = SmallProperties + "92 | Temperature\n";
+const QString SmallTemperatureUnits = SmallUnits + "[92]\n11 | Kelvin | - | - | SI\n12 | Celsius | - | - | SI\n"
+                                                   "13 | Fahrenheit | - | - | NIST\n14 | Rankine | - | - | NIST\n";
+
+// A run of the catalogue tool: its exit code (-1 when it did not finish) and what it wrote to stderr.
+struct ToolRun
+{
+    int exitCode;
+    QString error;
+};
+ToolRun runTool(const QStringList& arguments, int timeout = 30000)
+{
+    QProcess tool;
+    tool.start(TestKit::builtFile("mkcatalogue"), arguments);
+    if (!tool.waitForFinished(timeout))
+        return {-1, "the tool did not finish"};
+    return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError())};
+}
+
+// All rows of a query on `db`, as text; ends the run when the query fails.
+QList<QStringList> rowsOn(const QSqlDatabase& db, const QString& sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
+    return TestDatabase::readRows(query);
+}
 
 // The value of GNU units for each query "have" expressed in "want", in one run.
 // Returns false when the batch output does not line up with the queries.
@@ -196,7 +218,7 @@ private slots:
                 m_referenceGnu.insert(unit.propId, unit.gnuUnits);
         }
 
-        const QString path = buildDir() + "/Tessaly.seed.mdb";
+        const QString path = TestKit::builtFile("Tessaly.seed.mdb");
         QVERIFY2(QFile::exists(path), qPrintable(path + " has not been built"));
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", BuiltConnection);
         db.setDatabaseName(path);
@@ -212,10 +234,10 @@ private slots:
 
     void identifiersAreDecimalAndDistinct_data()
     {
-        QTest::addColumn<QString>("sql");
-        QTest::newRow("tbProperty.PropID") << "select PropID from tbProperty";
-        QTest::newRow("tbUnits.UID") << "select UID from tbUnits";
-        QTest::newRow("tbUnits.PropID") << "select distinct PropID from tbUnits";
+        const TestKit::DataTable<QString> row("sql");
+        row("tbProperty.PropID", "select PropID from tbProperty");
+        row("tbUnits.UID", "select UID from tbUnits");
+        row("tbUnits.PropID", "select distinct PropID from tbUnits");
     }
 
     void identifiersAreDecimalAndDistinct()
@@ -236,11 +258,11 @@ private slots:
 
     void shippedState_data()
     {
-        QTest::addColumn<QString>("sql");
-        QTest::newRow("propDF") << "select count(*) from tbProperty where propDF is not '0'";
-        QTest::newRow("df") << "select count(*) from tbUnits where df is not '0'";
-        QTest::newRow("user properties") << "select count(*) from tbUserProperty";
-        QTest::newRow("user units") << "select count(*) from tbUserUnits";
+        const TestKit::DataTable<QString> row("sql");
+        row("propDF", "select count(*) from tbProperty where propDF is not '0'");
+        row("df", "select count(*) from tbUnits where df is not '0'");
+        row("user properties", "select count(*) from tbUserProperty");
+        row("user units", "select count(*) from tbUserUnits");
     }
 
     void shippedState()
@@ -722,9 +744,7 @@ private slots:
     void parserReadsSmallCatalogue()
     {
         QTemporaryDir dir;
-        writeCatalogue(dir.path(), SmallProperties + "92 | Temperature\n",
-                       SmallUnits + "[92]\n11 | Kelvin | - | - | SI\n12 | Celsius | - | - | SI\n"
-                                    "13 | Fahrenheit | - | - | NIST\n14 | Rankine | - | - | NIST\n");
+        writeCatalogue(dir.path(), SmallTemperatureProperties, SmallTemperatureUnits);
         const CatalogueSource::Catalogue catalogue = CatalogueSource::load(dir.path());
         QCOMPARE(catalogue.properties.size(), 4);
         QCOMPARE(catalogue.properties.at(2).borrowsFrom, QString("1"));
@@ -844,38 +864,28 @@ private slots:
     void toolWritesDatabase()
     {
         QTemporaryDir dir;
-        writeCatalogue(dir.path() + "/src", SmallProperties + "92 | Temperature\n",
-                       SmallUnits + "[92]\n11 | Kelvin | - | - | SI\n12 | Celsius | - | - | SI\n"
-                                    "13 | Fahrenheit | - | - | NIST\n14 | Rankine | - | - | NIST\n");
+        writeCatalogue(dir.path() + "/src", SmallTemperatureProperties, SmallTemperatureUnits);
         const QString output = dir.path() + "/out.mdb";
-        QProcess tool;
-        tool.start(buildDir() + "/mkcatalogue", {"--any-borrowing", dir.path() + "/src", output});
-        QVERIFY(tool.waitForFinished());
-        QCOMPARE(tool.exitCode(), 0);
+        QCOMPARE(runTool({"--any-borrowing", dir.path() + "/src", output}).exitCode, 0);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"out.mdb"}));
 
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tool_output");
             db.setDatabaseName(output);
             QVERIFY(db.open());
-            QSqlQuery query(db);
-            QVERIFY(query.exec("pragma journal_mode"));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toString(), QString("delete"));
-            QVERIFY(query.exec("select * from tbProperty"));
+            QCOMPARE(rowsOn(db, "pragma journal_mode"), QList<QStringList>({{"delete"}}));
             QCOMPARE(
-                TestDatabase::readRows(query),
+                rowsOn(db, "select * from tbProperty"),
                 QList<QStringList>(
                     {{"1", "Length", "0"}, {"2", "Area", "0"}, {"3", "Distance", "0"}, {"92", "Temperature", "0"}}));
-            QVERIFY(query.exec("select * from tbUnits where uname = 'square FOOT'"));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toString(), QString("4"));
-            QCOMPARE(query.value(2).toDouble(), 1.0 / (0.3048 * 0.3048));
-            QCOMPARE(query.value(3).toString(), QString("2"));
-            QCOMPARE(query.value(4).toString(), QString("0"));
-            QVERIFY(query.exec("select count(*) from tbUnits where PropID = '92' and factor = 1"));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toInt(), 4);
+            const QList<QStringList> foot = rowsOn(db, "select * from tbUnits where uname = 'square FOOT'");
+            QVERIFY(!foot.isEmpty());
+            QCOMPARE(foot.first().at(0), QString("4"));
+            QCOMPARE(foot.first().at(2).toDouble(), 1.0 / (0.3048 * 0.3048));
+            QCOMPARE(foot.first().at(3), QString("2"));
+            QCOMPARE(foot.first().at(4), QString("0"));
+            QCOMPARE(rowsOn(db, "select count(*) from tbUnits where PropID = '92' and factor = 1"),
+                     QList<QStringList>({{"4"}}));
         }
         QSqlDatabase::removeDatabase("tool_output");
     }
@@ -898,12 +908,9 @@ private slots:
         const QString output = dir.path() + "/out.mdb";
         const QString previous = outputIsFolder ? output + "/previous" : output;
         writeFile(previous, "previous catalogue");
-        QProcess tool;
-        tool.start(buildDir() + "/mkcatalogue", {"--any-borrowing", dir.path() + "/src", output});
-        QVERIFY(tool.waitForFinished());
-        QVERIFY(tool.exitCode() != 0);
-        const QString error = QString::fromUtf8(tool.readAllStandardError());
-        QVERIFY2(error.contains(message), qPrintable(error));
+        const ToolRun run = runTool({"--any-borrowing", dir.path() + "/src", output});
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.error.contains(message), qPrintable(run.error));
         QFile file(previous);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("previous catalogue"));
@@ -942,28 +949,19 @@ private slots:
         for (const QFileInfo& units : QDir(source + "/units").entryInfoList(QDir::Files))
             QVERIFY(QFile::copy(units.filePath(), dir.path() + "/src/units/" + units.fileName()));
         const QString output = dir.path() + "/out.mdb";
-        QProcess tool;
-        tool.start(buildDir() + "/mkcatalogue", {dir.path() + "/src", output});
-        QVERIFY(tool.waitForFinished(60000));
-        QVERIFY(tool.exitCode() != 0);
-        const QString error = QString::fromUtf8(tool.readAllStandardError());
-        QVERIFY2(error.contains(QString("properties.txt:%1: property %2 borrows from %3, but the converter's table")
-                                    .arg(changedLine)
-                                    .arg(first.property)
-                                    .arg(wrongLender)),
-                 qPrintable(error));
+        const ToolRun run = runTool({dir.path() + "/src", output}, 60000);
+        QVERIFY(run.exitCode > 0);
+        QVERIFY2(run.error.contains(QString("properties.txt:%1: property %2 borrows from %3, but the converter's table")
+                                        .arg(changedLine)
+                                        .arg(first.property)
+                                        .arg(wrongLender)),
+                 qPrintable(run.error));
         QVERIFY(!QFile::exists(output));
     }
 
 private:
     QSqlDatabase built() const { return QSqlDatabase::database(BuiltConnection); }
-    QList<QStringList> rows(const QString& sql) const
-    {
-        QSqlQuery query(built());
-        if (!query.exec(sql))
-            qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        return TestDatabase::readRows(query);
-    }
+    QList<QStringList> rows(const QString& sql) const { return rowsOn(built(), sql); }
 
     CatalogueSource::Catalogue m_sources;
     QHash<QString, QString> m_referenceGnu; // property -> GNU expression of its reference unit

@@ -1,3 +1,4 @@
+#include "BuildFolder.h"
 #include "DataTable.h"
 #include "Gestures.h"
 
@@ -126,7 +127,6 @@ class TestHelp : public QObject
     Q_OBJECT
 
 private:
-    QString m_buildDir;
     int m_requestTimeout = 0;
     std::unique_ptr<QWidget> m_owner;
 
@@ -156,8 +156,7 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
-        m_buildDir = qEnvironmentVariable("QUANTARO_BUILD_DIR", QCoreApplication::applicationDirPath());
-        QVERIFY2(QFile::exists(m_buildDir + "/TSHelp.chm"), "the build compiles TSHelp.chm beside the program");
+        QVERIFY2(QFile::exists(TestKit::builtFile("TSHelp.chm")), "the build compiles TSHelp.chm beside the program");
         m_requestTimeout = ChmFile::requestTimeout();
     }
 
@@ -165,7 +164,7 @@ private slots:
     {
         MessageBox::setIntercepting(true);
         ChmFile::setLibraryName(DefaultLibrary);
-        setHelpDirectory(m_buildDir);
+        setHelpDirectory(TestKit::buildDir());
         m_owner = std::make_unique<QWidget>();
         m_owner->setWindowTitle("owner");
         m_owner->show();
@@ -206,7 +205,7 @@ private slots:
         if (!fileContents.isEmpty())
             QVERIFY(writeFile(fileName, fileContents.toUtf8()));
         else if (fileExists)
-            fileName = m_buildDir + "/TSHelp.chm";
+            fileName = TestKit::builtFile("TSHelp.chm");
         ChmFile::setLibraryName(library);
         const ChmFile archive(fileName);
         QCOMPARE(int(archive.status()), status);
@@ -232,7 +231,7 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, source);
 
-        const ChmFile archive(m_buildDir + "/TSHelp.chm");
+        const ChmFile archive(TestKit::builtFile("TSHelp.chm"));
         QVERIFY(archive.isOpen());
         const std::optional<QByteArray> data = archive.read(path);
         QCOMPARE(data.has_value(), !source.isEmpty());
@@ -556,7 +555,7 @@ private slots:
     // program goes on to the next: the reader, not the program, meets chmlib's faults.
     void damagedHelpFileShowsContentOrNotFoundPage()
     {
-        QFile original(m_buildDir + "/TSHelp.chm");
+        QFile original(TestKit::builtFile("TSHelp.chm"));
         QVERIFY(original.open(QIODevice::ReadOnly));
         const QByteArray help = original.readAll();
         QTemporaryDir dir;
@@ -584,19 +583,16 @@ private slots:
 
     void misbehavingReaderShowsNotFoundPage_data()
     {
-        QTest::addColumn<QByteArray>("script");
-
-        QTest::newRow("dies on opening") << QByteArray("kill -SEGV $$\n");
-        QTest::newRow("hangs on opening") << QByteArray("exec sleep 30\n");
-        QTest::newRow("answers nonsense") << QByteArray("printf 'HTTP/1.0 200 OK\\r\\n'\nexec cat >/dev/null\n");
-        QTest::newRow("announces a reply too long")
-            << QByteArray("printf '\\000\\377\\377\\377\\177'\nexec cat >/dev/null\n");
-        QTest::newRow("answers twice") << QByteArray("printf '\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000'\n"
-                                                     "exec cat >/dev/null\n");
-        QTest::newRow("opens, then dies")
-            << QByteArray("printf '\\000\\000\\000\\000\\000'\nsleep 0.2\nkill -SEGV $$\n");
-        QTest::newRow("opens, then hangs") << QByteArray("printf '\\000\\000\\000\\000\\000'\nexec sleep 30\n");
-        QTest::newRow("opens, then exits") << QByteArray("printf '\\000\\000\\000\\000\\000'\n");
+        const TestKit::DataTable<QByteArray> row("script");
+        const QByteArray opens = "printf '\\000\\000\\000\\000\\000'\n";
+        row("dies on opening", "kill -SEGV $$\n");
+        row("hangs on opening", "exec sleep 30\n");
+        row("answers nonsense", "printf 'HTTP/1.0 200 OK\\r\\n'\nexec cat >/dev/null\n");
+        row("announces a reply too long", "printf '\\000\\377\\377\\377\\177'\nexec cat >/dev/null\n");
+        row("answers twice", "printf '\\000\\000\\000\\000\\000\\000\\000\\000\\000\\000'\nexec cat >/dev/null\n");
+        row("opens, then dies", opens + "sleep 0.2\nkill -SEGV $$\n");
+        row("opens, then hangs", opens + "exec sleep 30\n");
+        row("opens, then exits", opens);
     }
 
     // A reader that dies, hangs or answers nonsense costs the page, never the
@@ -663,10 +659,9 @@ private slots:
 
     void readerIsStartedAgainAfterItFails_data()
     {
-        QTest::addColumn<int>("signal");
-
-        QTest::newRow("killed") << int(SIGKILL);
-        QTest::newRow("stopped, so it hangs") << int(SIGSTOP);
+        const TestKit::DataTable<int> row("signal");
+        row("killed", SIGKILL);
+        row("stopped, so it hangs", SIGSTOP);
     }
 
     // The request the failed reader had fails; the next starts a new reader and reads the page.

@@ -212,6 +212,25 @@ QStringList roomProblems(QWidget* form)
     return problems;
 }
 
+QString sizeText(const QSize& size)
+{
+    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+}
+
+// One row per size, named by it.
+void sizeRows(std::initializer_list<int> sizes)
+{
+    QTest::addColumn<int>("size");
+    for (const int size : sizes)
+        QTest::newRow(qPrintable(QString::number(size))) << size;
+}
+
+// Every problem found, one a line, after their number.
+QString report(const QStringList& problems)
+{
+    return QString::number(problems.size()) + QStringLiteral(" problems:\n") + problems.join(QLatin1Char('\n'));
+}
+
 const QStringList WindowsAsOpened{
     "converter", "new values, property", "new values, unit", "options, unit", "options, property", "about", "main"};
 
@@ -351,12 +370,7 @@ private slots:
     }
 
     // The icon reads its pictures as they are drawn: each size still comes from its own file.
-    void programIconSizesFromTheirOwnFiles_data()
-    {
-        QTest::addColumn<int>("size");
-        for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
-            QTest::newRow(qPrintable(QString::number(size))) << size;
-    }
+    void programIconSizesFromTheirOwnFiles_data() { sizeRows({16, 22, 24, 32, 48, 64, 128, 256}); }
     void programIconSizesFromTheirOwnFiles()
     {
         QFETCH(int, size);
@@ -368,12 +382,7 @@ private slots:
         QCOMPARE(drawn, file);
     }
 
-    void programIconAtDoubleDensity_data()
-    {
-        QTest::addColumn<int>("size");
-        for (const int size : {16, 24, 32, 64, 128})
-            QTest::newRow(qPrintable(QString::number(size))) << size;
-    }
+    void programIconAtDoubleDensity_data() { sizeRows({16, 24, 32, 64, 128}); }
     void programIconAtDoubleDensity()
     {
         QFETCH(int, size);
@@ -409,12 +418,10 @@ private slots:
         QVERIFY(!icon.isNull());
         const QSize shown = push->iconSize();
         const QSize largest = icon.availableSizes().value(icon.availableSizes().size() - 1);
-        QVERIFY2(largest.width() >= 2 * shown.width() && largest.height() >= 2 * shown.height(),
-                 qPrintable(QStringLiteral("largest image %1x%2 for an icon shown at %3x%4")
-                                .arg(largest.width())
-                                .arg(largest.height())
-                                .arg(shown.width())
-                                .arg(shown.height())));
+        QVERIFY2(
+            largest.width() >= 2 * shown.width() && largest.height() >= 2 * shown.height(),
+            qPrintable(
+                QStringLiteral("largest image %1 for an icon shown at %2").arg(sizeText(largest), sizeText(shown))));
         const QPixmap pixmap = icon.pixmap(shown, 2.0);
         QCOMPARE(pixmap.size(), shown * 2);
         QCOMPARE(pixmap.devicePixelRatio(), 2.0);
@@ -446,19 +453,15 @@ private slots:
         QStringList problems = roomProblems(form);
         // The main window shows the converter whole, below a menu bar tall enough for its items.
         if (window == QLatin1String("main")) {
-            const QWidget* frame = main.loadedChild<frmUnitConv>()->subWindow();
+            const QSize frame = main.loadedChild<frmUnitConv>()->subWindow()->size();
             const QSize area = main.mdiArea()->viewport()->size();
-            if (area.width() < frame->width() || area.height() < frame->height())
-                problems << QStringLiteral("the converter's %1x%2 frame in a %3x%4 area")
-                                .arg(frame->width())
-                                .arg(frame->height())
-                                .arg(area.width())
-                                .arg(area.height());
+            if (area.width() < frame.width() || area.height() < frame.height())
+                problems
+                    << QStringLiteral("the converter's %1 frame in a %2 area").arg(sizeText(frame), sizeText(area));
             if (main.menuBar()->height() < main.menuBar()->sizeHint().height())
                 problems << QStringLiteral("menu bar %1 high").arg(main.menuBar()->height());
         }
-        QVERIFY2(problems.isEmpty(), qPrintable(QString::number(problems.size()) + QStringLiteral(" problems:\n") +
-                                                problems.join(QLatin1Char('\n'))));
+        QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
     }
 
     // The designed fonts and the window grow with the user's default font, in
@@ -499,13 +502,9 @@ private slots:
         }
         const QSize size = opened.form->size();
         if (size.width() < designedSize.width() * scale || size.height() < designedSize.height() * scale)
-            problems << QStringLiteral("the window is %1x%2, at the default %3x%4")
-                            .arg(size.width())
-                            .arg(size.height())
-                            .arg(designedSize.width())
-                            .arg(designedSize.height());
-        QVERIFY2(problems.isEmpty(), qPrintable(QString::number(problems.size()) + QStringLiteral(" problems:\n") +
-                                                problems.join(QLatin1Char('\n'))));
+            problems
+                << QStringLiteral("the window is %1, at the default %2").arg(sizeText(size), sizeText(designedSize));
+        QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
     }
 
     // A control whose content needs more than its design gives it grows, what

@@ -134,10 +134,7 @@ class Walk
 public:
     Walk(TestDatabase& db, MDIMain& main, quint32 seed) : m_db(db), m_main(main), m_random(seed)
     {
-        for (const QStringList& row : m_db.rows(QStringLiteral("select PropID, propDF from tbProperty")))
-            m_flags.insert(QStringLiteral("P:") + row.at(0), row.at(1));
-        for (const QStringList& row : m_db.rows(QStringLiteral("select UID, df from tbUnits")))
-            m_flags.insert(QStringLiteral("U:") + row.at(0), row.at(1));
+        m_flags = flagsInCatalogue();
         m_additionBalance = additionBalance();
         noticeLoads();
     }
@@ -569,11 +566,7 @@ private:
     // an added row is visible; no row ever goes.
     void checkFlags(QStringList& problems)
     {
-        QHash<QString, QString> found;
-        for (const QStringList& row : m_db.rows(QStringLiteral("select PropID, propDF from tbProperty")))
-            found.insert(QStringLiteral("P:") + row.at(0), row.at(1));
-        for (const QStringList& row : m_db.rows(QStringLiteral("select UID, df from tbUnits")))
-            found.insert(QStringLiteral("U:") + row.at(0), row.at(1));
+        const QHash<QString, QString> found = flagsInCatalogue();
         for (auto it = m_flags.cbegin(); it != m_flags.cend(); ++it) {
             if (!found.contains(it.key()))
                 problems << QStringLiteral("row %1 is gone").arg(it.key());
@@ -589,6 +582,17 @@ private:
                 ++m_rowsAdded;
             }
         }
+    }
+
+    // Every row's flag, keyed "P:" and the property's identifier or "U:" and the unit's.
+    QHash<QString, QString> flagsInCatalogue()
+    {
+        QHash<QString, QString> flags;
+        for (const QStringList& row :
+             m_db.rows(QStringLiteral("select 'P:' || PropID, propDF from tbProperty union all "
+                                      "select 'U:' || UID, df from tbUnits")))
+            flags.insert(row.at(0), row.at(1));
+        return flags;
     }
 
     // Each addition writes its catalogue rows and its user records together.

@@ -3,6 +3,7 @@
 // Every test runs the real program (or the program with a scripted user) as a
 // process in a folder of its own, set up by the build's own catalogue steps.
 
+#include "BuildFolder.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -26,11 +27,6 @@ namespace {
 
 const QString Live = QStringLiteral("Tessaly.mdb");
 const QString Seed = QStringLiteral("Tessaly.seed.mdb");
-
-QString buildFile(const QString& name)
-{
-    return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
-}
 
 // All rows of a query on the file at `path`, as text, run on a connection of
 // its own; ends the run when the query fails.
@@ -135,6 +131,44 @@ void tamper(Tamper how, const QString& live, const QString& other)
     }
 }
 
+// A catalogue made by the build's steps from the sources in `catalogueDir`
+// into `folder`: the shipped one, and the user's file from it when missing.
+void buildCatalogue(const QString& folder, const QString& catalogueDir)
+{
+    QProcess tool;
+    tool.start(QStringLiteral(MKCATALOGUE), {catalogueDir, QDir(folder).filePath(Seed)});
+    QVERIFY(tool.waitForFinished(60000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    tool.start(QStringLiteral(CMAKE_COMMAND), {QStringLiteral("-DSEED=") + QDir(folder).filePath(Seed),
+                                               QStringLiteral("-DLIVE=") + QDir(folder).filePath(Live),
+                                               QStringLiteral("-P"), QStringLiteral(CREATE_LIVE_SCRIPT)});
+    QVERIFY(tool.waitForFinished(60000));
+    QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+}
+
+void installPrograms(const QString& folder)
+{
+    for (const QString& name :
+         {QStringLiteral("quantaro"), QStringLiteral("quantaro-helpreader"), QStringLiteral("scripted_user")}) {
+        const QString target = QDir(folder).filePath(name);
+        QVERIFY(QFile::copy(TestKit::builtFile(name), target));
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                          QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+    }
+}
+
+// A folder of its own with the program, its help reader and the scripted user
+// beside the catalogues the build's steps make from `sources` (none when empty).
+struct Install : QTemporaryDir
+{
+    explicit Install(const QString& sources = QStringLiteral(CATALOGUE_DIR))
+    {
+        installPrograms(path());
+        if (!sources.isEmpty())
+            buildCatalogue(path(), sources);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Tamper)
@@ -145,33 +179,6 @@ class TestUserData : public QObject
 
 private:
     QTemporaryDir m_home; // the per-user data folder of every program started here
-
-    // A folder with the program beside a catalogue made by the build's steps
-    // from the sources in `catalogueDir`: the shipped one, and the user's file
-    // from it when missing.
-    static void buildCatalogue(const QString& folder, const QString& catalogueDir)
-    {
-        QProcess tool;
-        tool.start(QStringLiteral(MKCATALOGUE), {catalogueDir, QDir(folder).filePath(Seed)});
-        QVERIFY(tool.waitForFinished(60000));
-        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-        tool.start(QStringLiteral(CMAKE_COMMAND), {QStringLiteral("-DSEED=") + QDir(folder).filePath(Seed),
-                                                   QStringLiteral("-DLIVE=") + QDir(folder).filePath(Live),
-                                                   QStringLiteral("-P"), QStringLiteral(CREATE_LIVE_SCRIPT)});
-        QVERIFY(tool.waitForFinished(60000));
-        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
-    }
-
-    static void installPrograms(const QString& folder)
-    {
-        for (const QString& name :
-             {QStringLiteral("quantaro"), QStringLiteral("quantaro-helpreader"), QStringLiteral("scripted_user")}) {
-            const QString target = QDir(folder).filePath(name);
-            QVERIFY(QFile::copy(buildFile(name), target));
-            QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                              QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
-        }
-    }
 
     void start(QProcess& process, const QString& folder, const QString& program, const QStringList& args = {},
                const QStringList& asUser = {})
@@ -332,9 +339,7 @@ private slots:
     // program's update at the next start keeps the addition.
     void additionSurvivesARebuild()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         const QString live = dir.filePath(Live);
         addAsUser(dir.path(), QStringLiteral("Rebuilt property"));
         QCOMPARE(userPropertyRows(live, QStringLiteral("Rebuilt property")), 4);
@@ -354,8 +359,7 @@ private slots:
     // shipped unit whose identifier the user holds is added beside it.
     void updateKeepsTheUsersWork()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
+        const Install dir{QString()};
         const QString sources = dir.filePath(QStringLiteral("catalogue"));
         copyTree(QStringLiteral(CATALOGUE_DIR), sources);
         buildCatalogue(dir.path(), sources);
@@ -438,9 +442,7 @@ private slots:
     void copyOfTheFileIsAFullBackup()
     {
         QFETCH(bool, killed);
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         QProcess user;
         start(user, dir.path(), QStringLiteral("scripted_user"), {QStringLiteral("Backed up")});
         QCOMPARE(waitForLine(user, QStringLiteral("added")), QStringLiteral("added"));
@@ -460,12 +462,11 @@ private slots:
     // converts, the addition lands in the per-user copy, the next start uses it.
     void readOnlyInstallWritesToThePerUserCopy()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         const QString live = dir.filePath(Live);
         QVERIFY(QFile::remove(dir.filePath(Seed)));
-        QVERIFY(QFile::copy(buildFile(QStringLiteral("TSHelp.chm")), dir.filePath(QStringLiteral("TSHelp.chm"))));
+        QVERIFY(
+            QFile::copy(TestKit::builtFile(QStringLiteral("TSHelp.chm")), dir.filePath(QStringLiteral("TSHelp.chm"))));
         const QFile::Permissions readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
         const QFile::Permissions folder = readable | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
         QVERIFY(QFile::setPermissions(live, readable));
@@ -499,9 +500,7 @@ private slots:
     // A copy in a folder the user can write keeps working on the file beside it.
     void portableCopyUsesTheFileBesideIt()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         QFile::remove(perUserCatalogue());
         addAsUser(dir.path(), QStringLiteral("Portable property"));
         QCOMPARE(userPropertyRows(dir.filePath(Live), QStringLiteral("Portable property")), 4);
@@ -536,9 +535,7 @@ private slots:
         QFETCH(QString, told);
         QFETCH(bool, stillACatalogue);
         QFETCH(bool, otherWrites);
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         const QString live = dir.filePath(Live);
         QProcess user;
         startCommands(user, dir.path());
@@ -575,9 +572,7 @@ private slots:
     // file under the other, and neither takes that for another program's change.
     void secondCopyOfTheProgramIsNoChange()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         const QString live = dir.filePath(Live);
         QProcess first;
         QProcess second;
@@ -608,9 +603,7 @@ private slots:
     // The user's file is made from the shipped one when it is missing, by the program too.
     void missingUserFileIsMadeFromTheShippedOne()
     {
-        QTemporaryDir dir;
-        installPrograms(dir.path());
-        buildCatalogue(dir.path(), QStringLiteral(CATALOGUE_DIR));
+        const Install dir;
         QVERIFY(QFile::remove(dir.filePath(Live)));
         addAsUser(dir.path(), QStringLiteral("Fresh property"));
         QCOMPARE(userPropertyRows(dir.filePath(Live), QStringLiteral("Fresh property")), 4);
