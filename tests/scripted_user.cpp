@@ -18,6 +18,7 @@
 //   exit                      ends the program through "E&xit"
 // Usage: scripted_user --commands
 
+#include "ChildOutput.h"
 #include "Gestures.h"
 
 #include "app/Application.h"
@@ -46,17 +47,8 @@
 
 namespace {
 
-void say(const QString& line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-}
-
-[[noreturn]] void fault(const QString& text)
-{
-    say(QStringLiteral("fault ") + text);
-    std::exit(3);
-}
+using TestKit::fault;
+using TestKit::say;
 
 template <typename T> T* control(QObject* parent, const QString& name)
 {

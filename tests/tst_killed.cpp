@@ -1,5 +1,6 @@
 #include "CatalogueRows.h"
 #include "DataTable.h"
+#include "RandomSeed.h"
 #include "TestDatabase.h"
 
 #include "data/RuntimeError.h"
@@ -27,13 +28,6 @@ constexpr int RunsPerSetting = 20;
 // The writer is killed this long, at most, after it reports ready.
 constexpr int MaxLifeMs = 300;
 constexpr int StartTimeoutMs = 20000;
-
-quint32 suiteSeed()
-{
-    bool ok = false;
-    const quint32 seed = qEnvironmentVariable("QUANTARO_SEED").toUInt(&ok);
-    return ok ? seed : DefaultSeed;
-}
 
 // Flags are keyed "P:<PropID>" and "U:<UID>".
 QString flagKey(const QString& kind, const QString& id)
@@ -286,7 +280,7 @@ class TestKilled : public QObject
 private slots:
     void initTestCase()
     {
-        m_seed = suiteSeed();
+        m_seed = TestKit::suiteSeed(DefaultSeed);
         qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
         QVERIFY2(QFileInfo(QStringLiteral(WRITER_CHILD)).isExecutable(), WRITER_CHILD);
     }

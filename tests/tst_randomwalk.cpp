@@ -1,6 +1,7 @@
 #include "CatalogueRows.h"
 #include "DataTable.h"
 #include "Gestures.h"
+#include "RandomSeed.h"
 #include "ShellPage.h"
 #include "TestDatabase.h"
 
@@ -40,13 +41,6 @@
 namespace {
 
 constexpr quint32 DefaultSeed = 7;
-
-quint32 suiteSeed()
-{
-    bool ok = false;
-    const quint32 seed = qEnvironmentVariable("QUANTARO_SEED").toUInt(&ok);
-    return ok ? seed : DefaultSeed;
-}
 
 struct Entry
 {
@@ -774,7 +768,7 @@ private slots:
     {
         QLocale::setDefault(QLocale::c());
         MessageBox::setIntercepting(true);
-        m_seed = suiteSeed();
+        m_seed = TestKit::suiteSeed(DefaultSeed);
         qInfo("seed %u (set QUANTARO_SEED to repeat)", m_seed);
     }
 

@@ -11,6 +11,7 @@
 //
 // Usage: writer_child <catalogue> <seed> <tag> [<journal mode> <synchronous>]
 
+#include "ChildOutput.h"
 #include "Gestures.h"
 
 #include "data/RuntimeError.h"
@@ -38,17 +39,8 @@ namespace {
 const QString NoUnitText =
     QStringLiteral("No unit available for this property. To add new unit for this property go to 'Tools' -> 'New'.");
 
-void say(const QString& line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
-}
-
-[[noreturn]] void fault(const QString& text)
-{
-    say(QStringLiteral("fault ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    std::exit(3);
-}
+using TestKit::fault;
+using TestKit::say;
 
 using TestKit::control;
 
