@@ -4,6 +4,7 @@
 
 #include "BuildFolder.h"
 #include "DataTable.h"
+#include "FileConnection.h"
 #include "TestDatabase.h"
 
 #include "cataloguesource/CatalogueSource.h"
@@ -16,9 +17,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,14 +24,13 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 using CatalogueSource::Unit;
 
 Q_DECLARE_METATYPE(CatalogueSource::Catalogue)
 
 namespace {
-
-const QString BuiltConnection = QStringLiteral("tst_catalogue_built");
 
 // The properties that list another property's units, and that property: the converter's table.
 QList<QPair<QString, QString>> converterBorrowings()
@@ -119,15 +116,6 @@ ToolRun runTool(const QStringList& arguments, int timeout = 30000)
     if (!tool.waitForFinished(timeout))
         return {-1, "the tool did not finish"};
     return {tool.exitCode(), QString::fromUtf8(tool.readAllStandardError())};
-}
-
-// All rows of a query on `db`, as text; ends the run when the query fails.
-QList<QStringList> rowsOn(const QSqlDatabase& db, const QString& sql)
-{
-    QSqlQuery query(db);
-    if (!query.exec(sql))
-        qFatal("%s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-    return TestDatabase::readRows(query);
 }
 
 // The value of GNU units for each query "have" expressed in "want", in one run.
@@ -220,17 +208,11 @@ private slots:
 
         const QString path = TestKit::builtFile("Tessaly.seed.mdb");
         QVERIFY2(QFile::exists(path), qPrintable(path + " has not been built"));
-        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", BuiltConnection);
-        db.setDatabaseName(path);
-        db.setConnectOptions("QSQLITE_OPEN_READONLY");
-        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        m_built = std::make_unique<TestKit::FileConnection>(path, true);
+        QVERIFY2(m_built->error().isEmpty(), qPrintable(m_built->error()));
     }
 
-    void cleanupTestCase()
-    {
-        QSqlDatabase::database(BuiltConnection).close();
-        QSqlDatabase::removeDatabase(BuiltConnection);
-    }
+    void cleanupTestCase() { m_built.reset(); }
 
     void identifiersAreDecimalAndDistinct_data()
     {
@@ -554,20 +536,18 @@ private slots:
             QCOMPARE(properties.at(i), QStringList({source.id, source.name, "0"}));
         }
 
-        QSqlQuery query(built());
-        QVERIFY(query.exec("select UID, uname, factor, PropID, df from tbUnits order by rowid"));
-        int i = 0;
-        while (query.next()) {
-            QVERIFY(i < m_sources.units.size());
-            const Unit& source = m_sources.units.at(i++);
-            QCOMPARE(query.value(0).toString(), source.uid);
-            QCOMPARE(query.value(1).toString(), source.name);
+        const QList<QStringList> units = rows("select UID, uname, factor, PropID, df from tbUnits order by rowid");
+        QCOMPARE(units.size(), m_sources.units.size());
+        for (int i = 0; i < units.size(); ++i) {
+            const Unit& source = m_sources.units.at(i);
+            const QStringList& unit = units.at(i);
+            QCOMPARE(unit.at(0), source.uid);
+            QCOMPARE(unit.at(1), source.name);
             const double expected = CatalogueSource::isTemperatureProperty(source.propId) ? 1.0 : 1.0 / source.value;
-            QCOMPARE(query.value(2).toDouble(), expected);
-            QCOMPARE(query.value(3).toString(), source.propId);
-            QCOMPARE(query.value(4).toString(), QString("0"));
+            QCOMPARE(unit.at(2).toDouble(), expected);
+            QCOMPARE(unit.at(3), source.propId);
+            QCOMPARE(unit.at(4), QString("0"));
         }
-        QCOMPARE(i, m_sources.units.size());
     }
 
     void knownFactors_data()
@@ -622,13 +602,10 @@ private slots:
         QFETCH(QString, propId);
         QFETCH(QString, name);
         QFETCH(double, size);
-        QSqlQuery query(built());
-        query.prepare("select factor from tbUnits where PropID = ? and uname = ?");
-        query.addBindValue(propId);
-        query.addBindValue(name);
-        QVERIFY(query.exec());
-        QVERIFY2(query.next(), qPrintable(name + " is missing"));
-        const double factor = query.value(0).toDouble();
+        const QList<QStringList> found =
+            rows("select factor from tbUnits where PropID = ? and uname = ?", {propId, name});
+        QVERIFY2(!found.isEmpty(), qPrintable(name + " is missing"));
+        const double factor = found.first().first().toDouble();
         QVERIFY2(std::abs(factor * size - 1.0) < 1e-12, qPrintable(QString::number(factor, 'g', 17)));
     }
 
@@ -869,25 +846,20 @@ private slots:
         QCOMPARE(runTool({"--any-borrowing", dir.path() + "/src", output}).exitCode, 0);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"out.mdb"}));
 
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "tool_output");
-            db.setDatabaseName(output);
-            QVERIFY(db.open());
-            QCOMPARE(rowsOn(db, "pragma journal_mode"), QList<QStringList>({{"delete"}}));
-            QCOMPARE(
-                rowsOn(db, "select * from tbProperty"),
-                QList<QStringList>(
-                    {{"1", "Length", "0"}, {"2", "Area", "0"}, {"3", "Distance", "0"}, {"92", "Temperature", "0"}}));
-            const QList<QStringList> foot = rowsOn(db, "select * from tbUnits where uname = 'square FOOT'");
-            QVERIFY(!foot.isEmpty());
-            QCOMPARE(foot.first().at(0), QString("4"));
-            QCOMPARE(foot.first().at(2).toDouble(), 1.0 / (0.3048 * 0.3048));
-            QCOMPARE(foot.first().at(3), QString("2"));
-            QCOMPARE(foot.first().at(4), QString("0"));
-            QCOMPARE(rowsOn(db, "select count(*) from tbUnits where PropID = '92' and factor = 1"),
-                     QList<QStringList>({{"4"}}));
-        }
-        QSqlDatabase::removeDatabase("tool_output");
+        TestKit::FileConnection db(output);
+        QVERIFY2(db.error().isEmpty(), qPrintable(db.error()));
+        QCOMPARE(db.rowsOrFail("pragma journal_mode"), QList<QStringList>({{"delete"}}));
+        QCOMPARE(db.rowsOrFail("select * from tbProperty"),
+                 QList<QStringList>(
+                     {{"1", "Length", "0"}, {"2", "Area", "0"}, {"3", "Distance", "0"}, {"92", "Temperature", "0"}}));
+        const QList<QStringList> foot = db.rowsOrFail("select * from tbUnits where uname = 'square FOOT'");
+        QVERIFY(!foot.isEmpty());
+        QCOMPARE(foot.first().at(0), QString("4"));
+        QCOMPARE(foot.first().at(2).toDouble(), 1.0 / (0.3048 * 0.3048));
+        QCOMPARE(foot.first().at(3), QString("2"));
+        QCOMPARE(foot.first().at(4), QString("0"));
+        QCOMPARE(db.rowsOrFail("select count(*) from tbUnits where PropID = '92' and factor = 1"),
+                 QList<QStringList>({{"4"}}));
     }
 
     void toolFailureKeepsPreviousFile_data()
@@ -960,9 +932,12 @@ private slots:
     }
 
 private:
-    QSqlDatabase built() const { return QSqlDatabase::database(BuiltConnection); }
-    QList<QStringList> rows(const QString& sql) const { return rowsOn(built(), sql); }
+    QList<QStringList> rows(const QString& sql, const QVariantList& params = {}) const
+    {
+        return m_built->rowsOrFail(sql, params);
+    }
 
+    std::unique_ptr<TestKit::FileConnection> m_built; // the catalogue the build made, read only
     CatalogueSource::Catalogue m_sources;
     QHash<QString, QString> m_referenceGnu; // property -> GNU expression of its reference unit
 };

@@ -1,5 +1,6 @@
 #include "CatalogueRows.h"
 #include "DataTable.h"
+#include "FileConnection.h"
 #include "RandomSeed.h"
 #include "TestDatabase.h"
 
@@ -11,9 +12,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QtTest>
 
 // A writer killed at any moment must leave a catalogue that opens, passes
@@ -113,62 +111,28 @@ struct Catalogue
     QMultiHash<QString, UnitRow> userUnits;
 };
 
-class Reader
+// Reads the file at `path` into `catalogue`; returns the reason when it cannot be read.
+QString readCatalogue(const QString& path, Catalogue& catalogue)
 {
-public:
-    explicit Reader(const QString& path)
-    {
-        static int serial = 0;
-        m_name = QStringLiteral("killed-check-%1").arg(++serial);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(path);
-        if (!db.open())
-            m_error = db.lastError().text();
-    }
-    ~Reader()
-    {
-        QSqlDatabase::database(m_name, false).close();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    Reader(const Reader&) = delete;
-    Reader& operator=(const Reader&) = delete;
-
-    // Fills `catalogue`; returns the reason when the file cannot be read.
-    QString read(Catalogue& catalogue)
-    {
-        if (!m_error.isEmpty())
-            return m_error;
-        QStringList integrity;
-        for (const QStringList& row : rows(QStringLiteral("pragma integrity_check")))
-            integrity << row.join(QLatin1Char(' '));
-        catalogue.integrity = integrity.join(QLatin1Char('\n'));
-        if (catalogue.integrity != QLatin1String("ok"))
-            return QString();
-        for (const QStringList& row : rows(QStringLiteral("select PropID, propname, propDF from tbProperty")))
-            catalogue.properties.insert(row.at(0), {row.at(1), row.at(2)});
-        for (const QStringList& row : rows(QStringLiteral("select PropID, propname, propDF from tbUserProperty")))
-            catalogue.userProperties.insert(row.at(0), {row.at(1), row.at(2)});
-        for (const QStringList& row : rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUnits")))
-            catalogue.units.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
-        for (const QStringList& row : rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUserUnits")))
-            catalogue.userUnits.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
-        return m_error;
-    }
-
-private:
-    QList<QStringList> rows(const QString& sql)
-    {
-        QSqlQuery query(QSqlDatabase::database(m_name, false));
-        if (!query.exec(sql)) {
-            m_error = sql + QStringLiteral(": ") + query.lastError().text();
-            return {};
-        }
-        return TestDatabase::readRows(query);
-    }
-
-    QString m_name;
-    QString m_error;
-};
+    TestKit::FileConnection file(path);
+    if (!file.error().isEmpty())
+        return file.error();
+    QStringList integrity;
+    for (const QStringList& row : file.rows(QStringLiteral("pragma integrity_check")))
+        integrity << row.join(QLatin1Char(' '));
+    catalogue.integrity = integrity.join(QLatin1Char('\n'));
+    if (catalogue.integrity != QLatin1String("ok"))
+        return QString();
+    for (const QStringList& row : file.rows(QStringLiteral("select PropID, propname, propDF from tbProperty")))
+        catalogue.properties.insert(row.at(0), {row.at(1), row.at(2)});
+    for (const QStringList& row : file.rows(QStringLiteral("select PropID, propname, propDF from tbUserProperty")))
+        catalogue.userProperties.insert(row.at(0), {row.at(1), row.at(2)});
+    for (const QStringList& row : file.rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUnits")))
+        catalogue.units.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
+    for (const QStringList& row : file.rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUserUnits")))
+        catalogue.userUnits.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
+    return file.error();
+}
 
 // Every flag is "0" or "1" and equals the value last written, except that a
 // flag of the move in flight may hold either value. The model then takes the
@@ -312,11 +276,8 @@ private slots:
             QVERIFY2(report.fault.isEmpty(), qPrintable(where + QStringLiteral(": ") + report.fault));
 
             Catalogue catalogue;
-            {
-                Reader reader(db.path());
-                const QString error = reader.read(catalogue);
-                QVERIFY2(error.isEmpty(), qPrintable(where + QStringLiteral(": ") + error));
-            }
+            const QString error = readCatalogue(db.path(), catalogue);
+            QVERIFY2(error.isEmpty(), qPrintable(where + QStringLiteral(": ") + error));
             QVERIFY2(catalogue.integrity == QLatin1String("ok"),
                      qPrintable(where + QStringLiteral(": ") + catalogue.integrity));
             const QStringList problems = checkFlags(catalogue, report, model) + checkAdditions(catalogue, model);

@@ -5,6 +5,7 @@
 
 #include "BuildFolder.h"
 #include "DataTable.h"
+#include "FileConnection.h"
 #include "TestDatabase.h"
 
 #include "data/CatalogueUpdate.h"
@@ -13,9 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QtTest>
 
 #include <pwd.h>
@@ -32,24 +30,7 @@ const QString Seed = QStringLiteral("Tessaly.seed.mdb");
 // its own; ends the run when the query fails.
 QList<QStringList> rowsOf(const QString& path, const QString& sql, const QVariantList& params = {})
 {
-    static int serial = 0;
-    const QString name = QStringLiteral("userdata-%1").arg(++serial);
-    QList<QStringList> rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open())
-            qFatal("cannot open %s", qPrintable(path));
-        QSqlQuery query(db);
-        query.prepare(sql);
-        for (const QVariant& param : params)
-            query.addBindValue(param);
-        if (!query.exec())
-            qFatal("cannot run %s: %s", qPrintable(sql), qPrintable(query.lastError().text()));
-        rows = TestDatabase::readRows(query);
-    }
-    QSqlDatabase::removeDatabase(name);
-    return rows;
+    return TestKit::FileConnection(path).rowsOrFail(sql, params);
 }
 
 // The first field of the first row of a query on the file at `path`.
