@@ -266,10 +266,9 @@ private slots:
 
     void borrowingProperties_data()
     {
-        QTest::addColumn<QString>("propId");
-        QTest::addColumn<QString>("target");
+        const TestKit::DataTable<QString, QString> row("propId", "target");
         for (const auto& [propId, target] : converterBorrowings())
-            QTest::newRow(qPrintable(propId)) << propId << target;
+            row(qPrintable(propId), propId, target);
     }
 
     void borrowingProperties()
@@ -381,9 +380,9 @@ private slots:
 
     void temperatureProperties_data()
     {
-        QTest::addColumn<QString>("propId");
+        const TestKit::DataTable<QString> row("propId");
         for (const qint32 id : TemperatureProperties())
-            QTest::newRow(qPrintable(QString::number(id))) << QString::number(id);
+            row(qPrintable(QString::number(id)), QString::number(id));
     }
 
     void temperatureProperties()

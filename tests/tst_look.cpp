@@ -234,6 +234,17 @@ QString report(const QStringList& problems)
 const QStringList WindowsAsOpened{
     "converter", "new values, property", "new values, unit", "options, unit", "options, property", "about", "main"};
 
+// One row per default font size and window as opened; 0 points keeps the platform's font.
+void fontRows(std::initializer_list<qreal> sizes)
+{
+    const TestKit::DataTable<qreal, QString> row("points", "window");
+    for (const qreal points : sizes) {
+        const QString size = points > 0 ? QStringLiteral("%1 pt").arg(points) : QStringLiteral("default");
+        for (const QString& window : WindowsAsOpened)
+            row(qPrintable(size + QStringLiteral(", ") + window), points, window);
+    }
+}
+
 // A window opened as the program opens it, on a small catalogue of its own:
 // the main window with the converter, or the window its menu or the
 // converter's button opens, in the mode named.
@@ -430,17 +441,7 @@ private slots:
     // At the platform's default font and at large ones, each window opened as the
     // program opens it has room for every control's content and caption, push
     // buttons' captions included, once the window shows.
-    void roomAtLargeFonts_data()
-    {
-        QTest::addColumn<qreal>("points");
-        QTest::addColumn<QString>("window");
-        for (const qreal points : {0.0, 14.0, 20.0}) {
-            for (const QString& window : WindowsAsOpened) {
-                const QString size = points > 0 ? QStringLiteral("%1 pt").arg(points) : QStringLiteral("default");
-                QTest::newRow(qPrintable(size + QStringLiteral(", ") + window)) << points << window;
-            }
-        }
-    }
+    void roomAtLargeFonts_data() { fontRows({0.0, 14.0, 20.0}); }
     void roomAtLargeFonts()
     {
         QFETCH(qreal, points);
@@ -466,14 +467,7 @@ private slots:
 
     // The designed fonts and the window grow with the user's default font, in
     // proportion up to the steps by which captions shrink to fit.
-    void growWithTheDefaultFont_data()
-    {
-        QTest::addColumn<qreal>("points");
-        QTest::addColumn<QString>("window");
-        for (const qreal points : {14.0, 20.0})
-            for (const QString& window : WindowsAsOpened)
-                QTest::newRow(qPrintable(QStringLiteral("%1 pt, ").arg(points) + window)) << points << window;
-    }
+    void growWithTheDefaultFont_data() { fontRows({14.0, 20.0}); }
     void growWithTheDefaultFont()
     {
         QFETCH(qreal, points);

@@ -414,9 +414,9 @@ private slots:
 
     void copyOfTheFileIsAFullBackup_data()
     {
-        QTest::addColumn<bool>("killed");
-        QTest::newRow("while the program runs") << false;
-        QTest::newRow("after SIGKILL") << true;
+        const TestKit::DataTable<bool> row("killed");
+        row("while the program runs", false);
+        row("after SIGKILL", true);
     }
 
     // (c) The file alone, copied right after an add, holds the addition.
