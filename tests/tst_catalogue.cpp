@@ -5,6 +5,7 @@
 #include "BuildFolder.h"
 #include "DataTable.h"
 #include "FileConnection.h"
+#include "Files.h"
 #include "TestDatabase.h"
 
 #include "cataloguesource/CatalogueSource.h"
@@ -72,19 +73,11 @@ int gnuExceptionFor(const Unit& unit)
     return -1;
 }
 
-void writeFile(const QString& path, const QString& text)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(text.toUtf8());
-}
-
 // A small catalogue in a directory: properties.txt and one units file.
 void writeCatalogue(const QString& dir, const QString& properties, const QString& units)
 {
-    writeFile(dir + "/properties.txt", properties);
-    writeFile(dir + "/units/10-units.txt", units);
+    QVERIFY(TestKit::writeFile(dir + "/properties.txt", properties.toUtf8()));
+    QVERIFY(TestKit::writeFile(dir + "/units/10-units.txt", units.toUtf8()));
 }
 
 const QString SmallProperties = QStringLiteral("# test\n"
@@ -878,13 +871,11 @@ private slots:
         writeCatalogue(dir.path() + "/src", SmallProperties, units);
         const QString output = dir.path() + "/out.mdb";
         const QString previous = outputIsFolder ? output + "/previous" : output;
-        writeFile(previous, "previous catalogue");
+        QVERIFY(TestKit::writeFile(previous, "previous catalogue"));
         const ToolRun run = runTool({"--any-borrowing", dir.path() + "/src", output});
         QVERIFY(run.exitCode > 0);
         QVERIFY2(run.error.contains(message), qPrintable(run.error));
-        QFile file(previous);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("previous catalogue"));
+        QCOMPARE(TestKit::readFile(previous), std::optional<QByteArray>("previous catalogue"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList({"out.mdb", "src"}));
     }
@@ -900,22 +891,20 @@ private slots:
         QVERIFY(wrongLender != QString::number(first.unitsOf));
         QString properties;
         int changedLine = 0;
-        {
-            QFile file(source + "/properties.txt");
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
-            const QRegularExpression borrower(QString("^%1\\s*\\|([^|]*)\\|.*$").arg(first.property));
-            for (int i = 0; i < lines.size(); ++i) {
-                QString line = lines.at(i);
-                if (borrower.match(line).hasMatch()) {
-                    line.replace(borrower, QString("%1 |\\1| %2").arg(first.property).arg(wrongLender));
-                    changedLine = i + 1;
-                }
-                properties += line + (i + 1 < lines.size() ? "\n" : "");
+        const std::optional<QByteArray> shipped = TestKit::readFile(source + "/properties.txt");
+        QVERIFY(shipped);
+        const QStringList lines = QString::fromUtf8(*shipped).split('\n');
+        const QRegularExpression borrower(QString("^%1\\s*\\|([^|]*)\\|.*$").arg(first.property));
+        for (int i = 0; i < lines.size(); ++i) {
+            QString line = lines.at(i);
+            if (borrower.match(line).hasMatch()) {
+                line.replace(borrower, QString("%1 |\\1| %2").arg(first.property).arg(wrongLender));
+                changedLine = i + 1;
             }
+            properties += line + (i + 1 < lines.size() ? "\n" : "");
         }
         QVERIFY(changedLine > 0);
-        writeFile(dir.path() + "/src/properties.txt", properties);
+        QVERIFY(TestKit::writeFile(dir.path() + "/src/properties.txt", properties.toUtf8()));
         QVERIFY(QDir().mkpath(dir.path() + "/src/units"));
         for (const QFileInfo& units : QDir(source + "/units").entryInfoList(QDir::Files))
             QVERIFY(QFile::copy(units.filePath(), dir.path() + "/src/units/" + units.fileName()));

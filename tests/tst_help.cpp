@@ -1,5 +1,6 @@
 #include "BuildFolder.h"
 #include "DataTable.h"
+#include "Files.h"
 #include "Gestures.h"
 
 #include "app/ChmFile.h"
@@ -34,6 +35,8 @@
 #include <signal.h>
 
 namespace {
+
+using TestKit::writeFile;
 
 const QString OpeningFailure = QStringLiteral("There Was An Error Opening the Help File.");
 const QString OpningFailure = QStringLiteral("There Was An Error Opning the Help File.");
@@ -87,12 +90,6 @@ QByteArray flipped(QByteArray data, QRandomGenerator& random)
         data[at] = static_cast<char>(data.at(at) ^ (1 << random.bounded(8)));
     }
     return data;
-}
-
-bool writeFile(const QString& path, const QByteArray& contents)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size();
 }
 
 // A help reader that misbehaves as `script` says; each start adds a line to
@@ -237,9 +234,7 @@ private slots:
         QCOMPARE(data.has_value(), !source.isEmpty());
         if (!data)
             return;
-        QFile original(source);
-        QVERIFY(original.open(QIODevice::ReadOnly));
-        QCOMPARE(*data, original.readAll());
+        QCOMPARE(data, TestKit::readFile(source));
     }
 
     void opensTopicScrolledToAnchor_data()
@@ -555,15 +550,14 @@ private slots:
     // program goes on to the next: the reader, not the program, meets chmlib's faults.
     void damagedHelpFileShowsContentOrNotFoundPage()
     {
-        QFile original(TestKit::builtFile("TSHelp.chm"));
-        QVERIFY(original.open(QIODevice::ReadOnly));
-        const QByteArray help = original.readAll();
+        const std::optional<QByteArray> help = TestKit::readFile(TestKit::builtFile("TSHelp.chm"));
+        QVERIFY(help);
         QTemporaryDir dir;
         setHelpDirectory(dir.path());
         QRandomGenerator random(FlipSeed);
         int shown = 0;
         for (int copy = 0; copy < DamagedCopies; ++copy) {
-            QVERIFY(writeFile(dir.filePath("TSHelp.chm"), flipped(help, random)));
+            QVERIFY(writeFile(dir.filePath("TSHelp.chm"), flipped(*help, random)));
             HelpViewer* viewer = showTopic("\\TSHelp.htm#b");
             const QByteArray where = "copy " + QByteArray::number(copy);
             QVERIFY2(MessageBox::takeRecords().isEmpty(), where);

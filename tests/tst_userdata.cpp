@@ -6,6 +6,7 @@
 #include "BuildFolder.h"
 #include "DataTable.h"
 #include "FileConnection.h"
+#include "Files.h"
 #include "TestDatabase.h"
 
 #include "data/CatalogueUpdate.h"
@@ -46,9 +47,8 @@ void execOn(const QString& path, const QString& sql, const QVariantList& params 
 
 QByteArray digest(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)
-                                          : QByteArray();
+    const std::optional<QByteArray> bytes = TestKit::readFile(path);
+    return bytes ? QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256) : QByteArray();
 }
 
 // The rows a user's property leaves: the property and its base unit, each in
@@ -287,10 +287,9 @@ private:
     static void editUnitSource(const QString& path, const QString& name, int field, const QString& value,
                                const QString& extra = {})
     {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-        file.close();
+        const std::optional<QByteArray> text = TestKit::readFile(path);
+        QVERIFY(text);
+        QStringList lines = QString::fromUtf8(*text).split(QLatin1Char('\n'));
         bool found = false;
         for (QString& line : lines) {
             QStringList fields = line.split(QLatin1Char('|'));
@@ -303,8 +302,7 @@ private:
         QVERIFY2(found, qPrintable(name));
         if (!extra.isEmpty())
             lines << extra;
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(lines.join(QLatin1Char('\n')).toUtf8());
+        QVERIFY(TestKit::writeFile(path, lines.join(QLatin1Char('\n')).toUtf8()));
     }
 
 private slots:
