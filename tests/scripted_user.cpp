@@ -19,29 +19,21 @@
 // Usage: scripted_user --commands
 
 #include "ChildOutput.h"
-#include "Gestures.h"
+#include "Pages.h"
 
 #include "app/Application.h"
 #include "app/HelpPage.h"
 #include "app/HelpViewer.h"
 #include "app/MDIMain.h"
 #include "app/Main.h"
-#include "convert/frmUnitConv.h"
 #include "kit/MessageBox.h"
-#include "kit/SortedLists.h"
-#include "newvalues/frmNew.h"
 
 #include <QAction>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSocketNotifier>
-#include <QTest>
 #include <QTextBlock>
 #include <QTimer>
 
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 
@@ -67,34 +59,21 @@ MDIMain* mainWindow()
     fault(QStringLiteral("no main window"));
 }
 
-// Clicks the unit as a user does.
-void selectUnit(SortedLists::ListView* list, const QString& name)
-{
-    if (!TestKit::clickEntry(list, name))
-        fault(QStringLiteral("no unit %1").arg(name));
-}
-
+// The converter's pick, value and clicks as a user makes them.
 void convert(MDIMain* main)
 {
-    auto* converter = main->loadedChild<frmUnitConv>();
-    if (!TestKit::chooseEntry(control<QComboBox>(converter, QStringLiteral("cbProperty")), QStringLiteral("Length")))
-        fault(QStringLiteral("no property Length"));
-    control<QLineEdit>(converter, QStringLiteral("txtInput"))->setText(QStringLiteral("12"));
-    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitFrm")),
-               QStringLiteral("Foot (international)"));
-    selectUnit(control<SortedLists::ListView>(converter, QStringLiteral("lstUnitTo")), QStringLiteral("Metre"));
-    say(QStringLiteral("converted ") + control<QLineEdit>(converter, QStringLiteral("txtOutput"))->text());
+    const TestKit::ConverterPage converter(main->loadedChild<frmUnitConv>());
+    converter.pick(QStringLiteral("Length"));
+    converter.convert(QStringLiteral("12"), QStringLiteral("Foot (international)"), QStringLiteral("Metre"));
+    say(QStringLiteral("converted ") + converter.output()->text());
 }
 
 // Clicks go through the application object, as a user's do.
 void addProperty(MDIMain* main, const QString& name)
 {
     control<QAction>(main, QStringLiteral("mnuNG"))->trigger();
-    auto* form = main->loadedChild<frmNew>();
-    control<QLineEdit>(form, QStringLiteral("txtValue"))->setText(name);
-    control<QLineEdit>(form, QStringLiteral("txtUnitValue"))->setText(name + QStringLiteral(" unit"));
     MessageBox::takeRecords();
-    QTest::mouseClick(control<QPushButton>(form, QStringLiteral("cmdCalc")), Qt::LeftButton);
+    TestKit::NewValuesPage(main->loadedChild<frmNew>()).addProperty(name, name + QStringLiteral(" unit"));
 }
 
 // The help window's text from the top of the page it shows, up to the end of that line.
@@ -171,9 +150,7 @@ int main(int argc, char* argv[])
         addProperty(main, name);
         // Reported from the next event, once the press and what follows it are over.
         QTimer::singleShot(0, [] {
-            for (const MessageBox::Record& box : MessageBox::takeRecords())
-                say(QStringLiteral("box ") + box.text);
-            say(QStringLiteral("added"));
+            reportAdd();
             openHelp(mainWindow());
         });
     });
