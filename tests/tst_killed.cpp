@@ -87,21 +87,10 @@ Report readReport(const QByteArray& output, Model& model)
     return report;
 }
 
-struct PropertyRow
-{
-    QString name;
-    QString flag;
-};
+using TestKit::PropertyRow;
+using TestKit::UnitRow;
 
-struct UnitRow
-{
-    QString name;
-    double factor = 0;
-    QString propId;
-    QString flag;
-};
-
-// The four tables as a freshly started program would find them.
+// The four tables as a freshly started program would find them, by identifier.
 struct Catalogue
 {
     QString integrity;
@@ -124,13 +113,13 @@ QString readCatalogue(const QString& path, Catalogue& catalogue)
     if (catalogue.integrity != QLatin1String("ok"))
         return QString();
     for (const QStringList& row : file.rows(QStringLiteral("select PropID, propname, propDF from tbProperty")))
-        catalogue.properties.insert(row.at(0), {row.at(1), row.at(2)});
+        catalogue.properties.insert(row.at(0), {row.at(0), row.at(1), row.at(2)});
     for (const QStringList& row : file.rows(QStringLiteral("select PropID, propname, propDF from tbUserProperty")))
-        catalogue.userProperties.insert(row.at(0), {row.at(1), row.at(2)});
+        catalogue.userProperties.insert(row.at(0), {row.at(0), row.at(1), row.at(2)});
     for (const QStringList& row : file.rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUnits")))
-        catalogue.units.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
+        catalogue.units.insert(row.at(0), {row.at(0), row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
     for (const QStringList& row : file.rows(QStringLiteral("select UID, uname, factor, PropID, df from tbUserUnits")))
-        catalogue.userUnits.insert(row.at(0), {row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
+        catalogue.userUnits.insert(row.at(0), {row.at(0), row.at(1), row.at(2).toDouble(), row.at(3), row.at(4)});
     return file.error();
 }
 
@@ -218,18 +207,18 @@ QStringList checkAdditions(const Catalogue& catalogue, const Model& model)
 // property, and one whose only unit is hidden.
 void seed(TestDatabase& db, Model& model)
 {
-    const QList<TestKit::PropertyRow> properties{
+    const QList<PropertyRow> properties{
         {"1015", "Length"}, {"1040", "Distance"}, {"12", "Mass"}, {"13", "Power", "1"}, {"14", "Speed"}};
-    const QList<TestKit::UnitRow> units{{"1", "metre", 2.0, "1015"},     {"2", "Foot", 3.0, "1015"},
-                                        {"3", "inch", 4.0, "1015", "1"}, {"4", "gram", 5.0, "12"},
-                                        {"5", "Pound", 6.0, "12"},       {"6", "watt", 7.0, "13"},
-                                        {"7", "knot", 8.0, "14", "1"}};
+    const QList<UnitRow> units{{"1", "metre", 2.0, "1015"},     {"2", "Foot", 3.0, "1015"},
+                               {"3", "inch", 4.0, "1015", "1"}, {"4", "gram", 5.0, "12"},
+                               {"5", "Pound", 6.0, "12"},       {"6", "watt", 7.0, "13"},
+                               {"7", "knot", 8.0, "14", "1"}};
     TestKit::addRows(db, properties, units);
-    for (const TestKit::PropertyRow& property : properties) {
+    for (const PropertyRow& property : properties) {
         model.seededProperties.insert(property.id);
         model.flags.insert(flagKey(QStringLiteral("P"), property.id), property.flag);
     }
-    for (const TestKit::UnitRow& unit : units) {
+    for (const UnitRow& unit : units) {
         model.seededUnits.insert(unit.uid);
         model.flags.insert(flagKey(QStringLiteral("U"), unit.uid), unit.flag);
     }
