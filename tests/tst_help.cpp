@@ -105,8 +105,7 @@ QString writeReader(const QTemporaryDir& dir, const QByteArray& script)
 
 int startsOf(const QString& reader)
 {
-    QFile file(reader + ".starts");
-    return file.open(QIODevice::ReadOnly) ? int(file.readAll().count('\n')) : 0;
+    return int(TestKit::readFile(reader + ".starts").value_or(QByteArray()).count('\n'));
 }
 
 std::string message(char kind, quint32 length, const std::string& payload)

@@ -418,13 +418,11 @@ private slots:
     {
         QFETCH(QString, window);
         QFETCH(QString, button);
-        frmUnitConv converter;
-        frmNew values;
-        frmOptions options;
-        const QWidget* form = window == QLatin1String("frmNew")       ? static_cast<QWidget*>(&values)
-                              : window == QLatin1String("frmOptions") ? static_cast<QWidget*>(&options)
-                                                                      : static_cast<QWidget*>(&converter);
-        const auto* push = control<QPushButton>(form, qPrintable(button));
+        const auto windows = everyWindow();
+        const auto form = std::find_if(windows.cbegin(), windows.cend(),
+                                       [&](const auto& made) { return window == made->metaObject()->className(); });
+        QVERIFY(form != windows.cend());
+        const auto* push = control<QPushButton>(form->get(), qPrintable(button));
         const QIcon icon = push->icon();
         QVERIFY(!icon.isNull());
         const QSize shown = push->iconSize();

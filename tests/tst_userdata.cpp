@@ -87,14 +87,13 @@ void tamper(Tamper how, const QString& live, const QString& other)
         QCOMPARE(::truncate(path.constData(), 0), 0);
         return;
     case Tamper::OverwriteInPlace: {
-        QFile source(other);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray bytes = source.readAll();
-        QCOMPARE(qint64(bytes.size()), QFileInfo(live).size());
+        const std::optional<QByteArray> bytes = TestKit::readFile(other);
+        QVERIFY(bytes);
+        QCOMPARE(qint64(bytes->size()), QFileInfo(live).size());
         // Written over the same file, as a restore tool that keeps the inode does.
         QFile target(live);
         QVERIFY(target.open(QIODevice::ReadWrite));
-        QCOMPARE(target.write(bytes), qint64(bytes.size()));
+        QCOMPARE(target.write(*bytes), qint64(bytes->size()));
         return;
     }
     case Tamper::DeleteLog:
