@@ -2,6 +2,7 @@
 
 #include "CatalogueRows.h"
 #include "DataTable.h"
+#include "Files.h"
 #include "TestDatabase.h"
 
 #include "data/CatalogueUpdate.h"
@@ -111,8 +112,7 @@ private slots:
         }
         const Rows record = live.rows(UserRecord);
         NewCatalogue seed(5);
-        seed.addProperty(QStringLiteral("1016"), QStringLiteral("Area"));
-        seed.addUnit(QStringLiteral("4"), QStringLiteral("Square metre"), 1.0, QStringLiteral("1016"));
+        TestKit::addRows(seed, {{"1016", "Area"}}, {{"4", "Square metre", 1.0, "1016"}});
         live.openShared();
 
         QVERIFY(CatalogueUpdate::apply(modMain::dbConnection.database(), seed.path()));
@@ -189,11 +189,9 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, version);
         QTemporaryDir dir;
-        QFile file(dir.filePath(QStringLiteral("x.mdb")));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        file.close();
-        QCOMPARE(CatalogueUpdate::fileVersion(file.fileName()), version);
+        const QString path = dir.filePath(QStringLiteral("x.mdb"));
+        QVERIFY(TestKit::writeFile(path, content));
+        QCOMPARE(CatalogueUpdate::fileVersion(path), version);
     }
 };
 

@@ -19,18 +19,17 @@ private slots:
 
     void resolveUnitProperty_data()
     {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("listed");
-        QList<QPair<QString, QString>> cases;
+        const TestKit::DataTable<QString, QString> row("chosen", "listed");
+        const auto add = [&row](const QString& chosen, const QString& listed) {
+            row(qPrintable(chosen.isEmpty() ? QStringLiteral("empty") : chosen), chosen, listed);
+        };
         for (const UnitBorrowing& borrowing : UnitBorrowings())
-            cases.append({QString::number(borrowing.property), QString::number(borrowing.unitsOf)});
+            add(QString::number(borrowing.property), QString::number(borrowing.unitsOf));
         // A lender, a temperature, nothing, and a borrower's identifier in other text list their own units.
         const QString lender = QString::number(UnitBorrowings().first().unitsOf);
         const QString borrower = QString::number(UnitBorrowings().first().property);
-        const QString temperature = QString::number(TemperatureProperties().first());
-        cases += {{lender, lender}, {temperature, temperature}, {"", ""}, {" " + borrower, " " + borrower}};
-        for (const auto& c : cases)
-            QTest::newRow(qPrintable(c.first.isEmpty() ? QStringLiteral("empty") : c.first)) << c.first << c.second;
+        for (const QString& own : {lender, QString::number(TemperatureProperties().first()), QString(), " " + borrower})
+            add(own, own);
     }
 
     void resolveUnitProperty()

@@ -193,9 +193,8 @@ private:
             }
             while (process.canReadLine()) {
                 const QString line = QString::fromUtf8(process.readLine()).trimmed();
-                if (line.startsWith(QLatin1String("fault")) || line.startsWith(QLatin1String("box")))
-                    return line;
-                if (line.startsWith(prefix))
+                if (line.startsWith(QLatin1String("fault")) || line.startsWith(QLatin1String("box")) ||
+                    line.startsWith(prefix))
                     return line;
             }
         }

@@ -148,17 +148,13 @@ private:
 
     void moveProperties()
     {
-        auto* option = control<QRadioButton>(&m_options, "rbutProperty");
-        if (!option->isChecked())
-            option->setChecked(true);
+        control<QRadioButton>(&m_options, "rbutProperty")->setChecked(true);
         move(QStringLiteral("P"));
     }
 
     void moveUnits()
     {
-        auto* option = control<QRadioButton>(&m_options, "rbutUnit");
-        if (!option->isChecked())
-            option->setChecked(true);
+        control<QRadioButton>(&m_options, "rbutUnit")->setChecked(true);
         auto* properties = control<QComboBox>(&m_options, "cbProperty");
         if (properties->count() == 0)
             return;
