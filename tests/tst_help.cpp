@@ -278,9 +278,8 @@ private slots:
         QVERIFY(viewer);
 
         const QStringList names = imageNames(viewer->page()->document());
-        QVERIFY(names.contains("quantaro.png"));
-        QVERIFY(names.contains("swap.png"));
-        QVERIFY(names.contains("help.png"));
+        for (const char* picture : {"quantaro.png", "swap.png", "help.png"})
+            QVERIFY2(names.contains(picture), picture);
         for (const QString& name : names)
             QVERIFY2(!imageResource(viewer->page()->document(), name).isNull(), qPrintable(name));
 

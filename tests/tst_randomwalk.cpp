@@ -126,9 +126,9 @@ const QStringList TypedNumbers{"1",    "100",   "0",     "-3.5", "2.54", "0.3048
 class Walk
 {
 public:
-    Walk(TestDatabase& db, MDIMain& main, quint32 seed) : m_db(db), m_main(main), m_random(seed)
+    Walk(TestDatabase& db, MDIMain& main, quint32 seed)
+        : m_db(db), m_main(main), m_random(seed), m_flags(flagsInCatalogue())
     {
-        m_flags = flagsInCatalogue();
         m_additionBalance = additionBalance();
         noticeLoads();
     }
@@ -140,8 +140,8 @@ public:
         Actions actions;
         offerMenu(actions);
         offerFrames(actions);
-        if (m_main.loadedChild<frmAbout>())
-            actions.append({2, [this] { return about(); }});
+        if (frmAbout* form = m_main.loadedChild<frmAbout>())
+            actions.append({2, [=] { return click(control<QPushButton>(form, "Command1"), QStringLiteral("about")); }});
         if (frmUnitConv* form = m_main.loadedChild<frmUnitConv>())
             offerConverter(form, actions);
         if (frmNew* form = m_main.loadedChild<frmNew>())
@@ -285,11 +285,6 @@ private:
                                 return QStringLiteral("menu: ") + action->objectName();
                             }});
         }
-    }
-
-    QString about()
-    {
-        return click(control<QPushButton>(m_main.loadedChild<frmAbout>(), "Command1"), QStringLiteral("about"));
     }
 
     void offerConverter(frmUnitConv* form, Actions& actions)

@@ -228,8 +228,7 @@ private:
     {
         QProcess user;
         start(user, folder, QStringLiteral("scripted_user"), {name}, asUser);
-        const QString converted = waitForLine(user, QStringLiteral("converted"));
-        QCOMPARE(converted, QStringLiteral("converted 3.6576"));
+        QCOMPARE(waitForLine(user, QStringLiteral("converted")), QStringLiteral("converted 3.6576"));
         QCOMPARE(waitForLine(user, QStringLiteral("added")), QStringLiteral("added"));
         if (helpBeside)
             QCOMPARE(waitForLine(user, QStringLiteral("help")), QStringLiteral("help Contents"));
