@@ -1,4 +1,7 @@
+#include "BuildFolder.h"
 #include "DataTable.h"
+#include "FileConnection.h"
+#include "Files.h"
 #include "ShellPage.h"
 
 #include "app/frmAbout.h"
@@ -12,13 +15,15 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTimer>
 
 #include <unistd.h>
 
+using TestKit::builtFile;
+using TestKit::FileConnection;
+using TestKit::readFile;
 using TestKit::ShellPage;
+using TestKit::writeFile;
 
 // Start-up, the main window's menus and the About box.
 class TestApp : public QObject
@@ -26,11 +31,6 @@ class TestApp : public QObject
     Q_OBJECT
 
 private:
-    static QString builtFile(const QString& name)
-    {
-        return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QLatin1Char('/') + name;
-    }
-
     // A folder holding a copy of the program and, optionally, of the shipped catalogue.
     static void installProgram(const QTemporaryDir& dir, bool withCatalogue = false)
     {
@@ -73,30 +73,15 @@ private:
         QVERIFY(process.waitForStarted(10000));
     }
 
-    static void writeFile(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(bytes), bytes.size());
-    }
-
     // The bytes of a file, read with the test's own rights; empty for none.
-    static QByteArray readFile(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    static QByteArray fileBytes(const QString& path) { return readFile(path).value_or(QByteArray()); }
 
     // Runs `sql` on the catalogue file at `path`, on a connection of its own.
     static void execOn(const QString& path, const QString& sql)
     {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "exec");
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(sql));
-        }
-        QSqlDatabase::removeDatabase("exec");
+        FileConnection file(path);
+        file.rows(sql);
+        QVERIFY2(file.error().isEmpty(), qPrintable(file.error()));
     }
 
     // A writable copy of the catalogue the build makes.
@@ -150,7 +135,7 @@ private slots:
         installProgram(dir);
         const QString path = dir.filePath("Tessaly.mdb");
         if (catalogue == QLatin1String("text")) {
-            writeFile(path, QByteArray("\x01\x02 not a database ").repeated(300));
+            QVERIFY(writeFile(path, QByteArray("\x01\x02 not a database ").repeated(300)));
         } else if (catalogue == QLatin1String("other database")) {
             copyBuiltCatalogue(path);
             execOn(path, "drop table tbUnits");
@@ -168,19 +153,19 @@ private slots:
             QVERIFY(file.seek(100));
             file.write(QByteArray(4096 - 100, '\xff'));
         } else if (catalogue == QLatin1String("cut short")) {
-            writeFile(path, readFile(builtFile("Tessaly.mdb")).chopped(1));
+            QVERIFY(writeFile(path, fileBytes(builtFile("Tessaly.mdb")).chopped(1)));
         } else if (catalogue == QLatin1String("flipped")) {
-            QByteArray bytes = readFile(builtFile("Tessaly.mdb"));
+            QByteArray bytes = fileBytes(builtFile("Tessaly.mdb"));
             QRandomGenerator random(1);
             for (int i = 0; i < 50; ++i)
                 bytes[random.bounded(4096, int(bytes.size()))] ^= char(1 << random.bounded(8));
-            writeFile(path, bytes);
+            QVERIFY(writeFile(path, bytes));
         } else if (catalogue == QLatin1String("columns moved")) {
             copyBuiltCatalogue(path);
             execOn(path, "drop table tbUnits");
             execOn(path, "create table tbUnits (UID text, factor real, uname text, PropID text, df text)");
         }
-        const QByteArray before = readFile(path);
+        const QByteArray before = fileBytes(path);
         QProcess process;
         startProgram(process, dir, catalogue == QLatin1String("unreadable"));
         QVERIFY(process.waitForFinished(20000));
@@ -197,7 +182,7 @@ private slots:
         QVERIFY2(!report.contains("Jet"), qPrintable(report));
         // Nothing is made or changed where the catalogue belongs.
         QCOMPARE(QFileInfo(path).exists(), catalogue != QLatin1String("missing"));
-        QCOMPARE(readFile(path), before);
+        QCOMPARE(fileBytes(path), before);
     }
 
     void normalStartRunsUntilClosed()

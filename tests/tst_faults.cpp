@@ -5,6 +5,7 @@
 // end in a clear message, with the catalogue as it was before the gesture.
 
 #include "DataTable.h"
+#include "Files.h"
 #include "Reliability.h"
 #include "ShellPage.h"
 
@@ -20,6 +21,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -367,22 +369,12 @@ const QList<Fault>& faults()
     return all;
 }
 
-// Reads the whole file at `path` into `bytes`; false when it cannot be opened.
-bool readFile(const QString& path, QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    bytes = file.readAll();
-    return true;
-}
-
 QByteArray fileDigest(const QString& path)
 {
-    QByteArray bytes;
-    if (!readFile(path, bytes))
+    const std::optional<QByteArray> bytes = readFile(path);
+    if (!bytes)
         return QByteArrayLiteral("<no file>");
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    return QCryptographicHash::hash(*bytes, QCryptographicHash::Sha256).toHex();
 }
 
 // The catalogue as the program sees it, and the bytes of the file on disk.
@@ -603,7 +595,9 @@ private slots:
             for (int i = 0; i < 600; ++i)
                 source.addUnit(QString::number(10 + i), QStringLiteral("Unit number %1").arg(i), 1.0 + i,
                                QString::number(1015 + (i % 2) * 1000));
-            QVERIFY(readFile(source.path(), bytes));
+            const std::optional<QByteArray> written = readFile(source.path());
+            QVERIFY(written);
+            bytes = *written;
         }
         const int page = 4096;
         QVERIFY(bytes.size() > 8 * page);
@@ -650,8 +644,8 @@ private slots:
 
         // It opened: the whole program runs on it, every window through every list,
         // and reading leaves the file as opening left it.
-        QByteArray opened;
-        QVERIFY(readFile(path, opened));
+        const std::optional<QByteArray> opened = readFile(path);
+        QVERIFY(opened);
         {
             const ShellPage shell;
             const ConverterPage converter = shell.converter();
@@ -678,9 +672,9 @@ private slots:
         for (const MessageBox::Record& r : records)
             QVERIFY(!r.text.trimmed().isEmpty());
         modMain::dbConnection.Close();
-        QByteArray after;
-        QVERIFY(readFile(path, after));
-        QCOMPARE(after, opened);
+        const std::optional<QByteArray> after = readFile(path);
+        QVERIFY(after);
+        QCOMPARE(*after, *opened);
     }
 };
 

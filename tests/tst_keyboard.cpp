@@ -1,5 +1,6 @@
 // The program worked by keyboard alone: where the focus starts, F1 and
 // Escape in every window, and a whole session without the mouse.
+#include "BuildFolder.h"
 #include "DataTable.h"
 #include "ShellPage.h"
 
@@ -85,7 +86,7 @@ private slots:
     {
         QLocale::setDefault(QLocale::c());
         MessageBox::setIntercepting(true);
-        setHelpDirectory(qEnvironmentVariable("QUANTARO_BUILD_DIR", QCoreApplication::applicationDirPath()));
+        setHelpDirectory(TestKit::buildDir());
     }
     void init() { MessageBox::takeRecords(); }
 

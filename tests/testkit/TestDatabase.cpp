@@ -1,5 +1,7 @@
 #include "TestDatabase.h"
 
+#include "BuildFolder.h"
+
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
 #include "data/modMain.h"
@@ -98,7 +100,7 @@ void TestDatabase::openShared()
 
 QString TestDatabase::shippedCatalogue()
 {
-    return qEnvironmentVariable("QUANTARO_BUILD_DIR") + QStringLiteral("/Tessaly.seed.mdb");
+    return TestKit::builtFile(QStringLiteral("Tessaly.seed.mdb"));
 }
 
 void TestDatabase::useShippedCatalogue()
