@@ -153,9 +153,12 @@ private slots:
             QVERIFY(file.seek(100));
             file.write(QByteArray(4096 - 100, '\xff'));
         } else if (catalogue == QLatin1String("cut short")) {
-            QVERIFY(writeFile(path, fileBytes(builtFile("Tessaly.mdb")).chopped(1)));
+            const QByteArray bytes = fileBytes(builtFile("Tessaly.mdb"));
+            QVERIFY(!bytes.isEmpty());
+            QVERIFY(writeFile(path, bytes.chopped(1)));
         } else if (catalogue == QLatin1String("flipped")) {
             QByteArray bytes = fileBytes(builtFile("Tessaly.mdb"));
+            QVERIFY(bytes.size() > 4096);
             QRandomGenerator random(1);
             for (int i = 0; i < 50; ++i)
                 bytes[random.bounded(4096, int(bytes.size()))] ^= char(1 << random.bounded(8));
