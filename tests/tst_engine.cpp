@@ -1,3 +1,4 @@
+#include "CatalogueRows.h"
 #include "DataTable.h"
 #include "TestDatabase.h"
 
@@ -8,6 +9,39 @@
 #include "engine/NumberText.h"
 
 #include <QtTest>
+
+namespace {
+
+// The units the factor conversions run on, faulty factors among them, opened
+// as the program's shared connection.
+struct FactorUnits : TestDatabase
+{
+    FactorUnits()
+    {
+        TestKit::addRows(*this, {},
+                         {{"1", "One", 1.0, "1015"},
+                          {"2", "Two", 2.0, "1015"},
+                          {"3", "Three", 3.0, "1015"},
+                          {"4", "Foot", 1 / 0.3048, "1015"},
+                          {"5", "Half", 0.5, "1015"},
+                          {"6", "Zero", 0.0, "1015"},
+                          {"7", "Empty", QVariant(QMetaType(QMetaType::Double)), "1015"},
+                          {"8", "Text", QStringLiteral("lots"), "1015"},
+                          {"9", "Ten", 10.0, "1015"},
+                          {"10", "Kilo", 0.001, "1015"},
+                          {"11", "Exa", 1e-18, "1015"},
+                          {"12", "Quecto", 1e30, "1015"},
+                          {"13", "Kilogram-force per square metre", 1 / 9.80665, "1021"},
+                          {"14", "Hectopascal", 0.01, "1021"},
+                          {"15", "Horsepower (metric)", 0.001359621617303904, "1044"},
+                          {"16", "Nanowatt", 999999999.9999998, "1044"},
+                          {"17", "Negative", -2.0, "1015"},
+                          {"18", "NaN", QStringLiteral("NaN"), "1015"}});
+        openShared();
+    }
+};
+
+} // namespace
 
 class TestEngine : public QObject
 {
@@ -80,20 +114,7 @@ private slots:
         QFETCH(int, from);
         QFETCH(int, to);
         QFETCH(QString, text);
-        TestDatabase db;
-        db.addUnit("1", "One", 1.0, "1015");
-        db.addUnit("2", "Two", 2.0, "1015");
-        db.addUnit("3", "Three", 3.0, "1015");
-        db.addUnit("4", "Foot", 1 / 0.3048, "1015");
-        db.addUnit("5", "Half", 0.5, "1015");
-        db.addUnit("10", "Kilo", 0.001, "1015");
-        db.addUnit("11", "Exa", 1e-18, "1015");
-        db.addUnit("12", "Quecto", 1e30, "1015");
-        db.addUnit("13", "Kilogram-force per square metre", 1 / 9.80665, "1021");
-        db.addUnit("14", "Hectopascal", 0.01, "1021");
-        db.addUnit("15", "Horsepower (metric)", 0.001359621617303904, "1044");
-        db.addUnit("16", "Nanowatt", 999999999.9999998, "1044");
-        db.openShared();
+        FactorUnits db;
         QCOMPARE(FactorResultText(value, from, to), text);
         QVERIFY(!modMain::dbRecordset.isOpen());
     }
@@ -110,10 +131,10 @@ private slots:
         row("unknown target unit", "1", 1, 99, ErrorNumber::NoCurrentRecord, NoReason, 0);
         row("source factor 0", "1", 6, 1, ErrorNumber::DivisionByZero, unusable, 6);
         row("target factor 0", "1", 1, 6, ErrorNumber::DivisionByZero, unusable, 6);
-        row("negative factor", "1", 1, 10, ErrorNumber::DivisionByZero, unusable, 10);
+        row("negative factor", "1", 1, 17, ErrorNumber::DivisionByZero, unusable, 17);
         row("empty factor", "1", 7, 1, ErrorNumber::InvalidUseOfNull, unusable, 7);
         row("text factor", "1", 1, 8, ErrorNumber::TypeMismatch, unusable, 8);
-        row("not-a-number factor", "1", 11, 1, ErrorNumber::TypeMismatch, unusable, 11);
+        row("not-a-number factor", "1", 18, 1, ErrorNumber::TypeMismatch, unusable, 18);
         row("value beyond double", "1E400", 1, 9, ErrorNumber::Overflow, valueRange, 0);
         row("result beyond double", "1E308", 1, 9, ErrorNumber::Overflow, resultRange, 0);
         row("not numeric", "x", 1, 9, ErrorNumber::TypeMismatch, NoReason, 0);
@@ -127,15 +148,7 @@ private slots:
         QFETCH(int, error);
         QFETCH(int, reason);
         QFETCH(int, unit);
-        TestDatabase db;
-        db.addUnit("1", "One", 1.0, "1015");
-        db.addUnit("6", "Zero", 0.0, "1015");
-        db.addUnit("7", "Empty", QVariant(QMetaType(QMetaType::Double)), "1015");
-        db.addUnit("8", "Text", QStringLiteral("lots"), "1015");
-        db.addUnit("9", "Ten", 10.0, "1015");
-        db.addUnit("10", "Negative", -2.0, "1015");
-        db.addUnit("11", "NaN", QStringLiteral("NaN"), "1015");
-        db.openShared();
+        FactorUnits db;
         int gotReason = -1;
         int gotUnit = 0;
         const int gotError = errorOf([&] {
