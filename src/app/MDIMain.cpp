@@ -107,12 +107,16 @@ bool MDIMain::eventFilter(QObject* watched, QEvent* event)
 
 void MDIMain::load(ChildForm* form)
 {
+    // A frame elides its title anew at each of the many size and event
+    // calculations while it is set up; it takes the title once it has its
+    // size, before it is shown and announced.
+    const QString title = form->windowTitle();
+    form->setWindowTitle(QString());
     QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
     frame->setAttribute(Qt::WA_DeleteOnClose);
     form->watchFrame(frame);
     connectRequests(form);
     frame->setObjectName(form->objectName() + QStringLiteral("Frame"));
-    frame->setWindowTitle(form->windowTitle());
     frame->setOption(QMdiSubWindow::RubberBandResize, false);
     // Child windows keep their designed size, as fixed dialogs do.
     frame->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
@@ -120,6 +124,7 @@ void MDIMain::load(ChildForm* form)
     runGuarded(this, [form] { form->Form_Load(); });
     frame->adjustSize();
     frame->setFixedSize(frame->sizeHint());
+    form->setWindowTitle(title);
     frame->show();
     bringToFront(form);
 }

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -55,7 +56,8 @@ struct SizedFile
 // An icon of one picture file per size that reads a file only when its size is
 // first drawn. A plain icon decodes every file as it is made, and the program's
 // icon has eight of them while a window frame draws one: reading all of them
-// cost more at start-up than the program's own work.
+// cost more at start-up than the program's own work. A button's picture and its
+// double are read the same way.
 class OnDemandIconEngine : public QIconEngine
 {
 public:
@@ -325,10 +327,11 @@ QIcon programIcon()
 
 QIcon buttonIcon(const QString& name)
 {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/images/%1.png").arg(name));
-    icon.addFile(QStringLiteral(":/images/%1@2x.png").arg(name));
-    return icon;
+    // Only the picture's header is read here, for its size.
+    const QString path = QStringLiteral(":/images/%1.png").arg(name);
+    const QSize size = QImageReader(path).size();
+    std::vector<SizedFile> files{{path, size}, {QStringLiteral(":/images/%1@2x.png").arg(name), size * 2}};
+    return QIcon(new OnDemandIconEngine(std::move(files)));
 }
 
 QPushButton* makeHelpButton(QWidget* parent, int iconSide, int left, int top)
