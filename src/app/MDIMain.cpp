@@ -108,8 +108,9 @@ bool MDIMain::eventFilter(QObject* watched, QEvent* event)
 void MDIMain::load(ChildForm* form)
 {
     // A frame elides its title anew at each of the many size and event
-    // calculations while it is set up; it takes the title once it has its
-    // size, before it is shown and announced.
+    // calculations while it is set up and shown; it takes the title once it
+    // is shown, before anything is painted. Its accessible name is the title
+    // from the start, so the window is never announced without a name.
     const QString title = form->windowTitle();
     form->setWindowTitle(QString());
     QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
@@ -124,8 +125,9 @@ void MDIMain::load(ChildForm* form)
     runGuarded(this, [form] { form->Form_Load(); });
     frame->adjustSize();
     frame->setFixedSize(frame->sizeHint());
-    form->setWindowTitle(title);
+    frame->setAccessibleName(title);
     frame->show();
+    form->setWindowTitle(title);
     bringToFront(form);
 }
 

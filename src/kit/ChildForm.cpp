@@ -132,11 +132,12 @@ namespace {
 constexpr qreal SmallestPoints = 6.0;
 constexpr qreal PointStep = 0.25;
 
-// The largest point size, from the widget's own down in quarter points, at
-// which the caption fits (the first size at or below 6 points when none does).
-// Text widens about in proportion to its size, so the search starts at the
-// proportional size and steps from there: each size measured loads a font of
-// its own, which is most of the cost.
+// A point size, from the widget's own down in quarter points, at which the
+// caption fits (the first size at or below 6 points when none does). Text
+// widens about in proportion to its size, so the search starts at the largest
+// size the proportion allows and steps down from there until one fits. Larger
+// sizes are not tried: each size measured loads a font of its own, which is
+// most of the cost of a window's start.
 qreal fittingSize(const QWidget* widget, const QString& caption, int room)
 {
     QString text = caption;
@@ -152,9 +153,6 @@ qreal fittingSize(const QWidget* widget, const QString& caption, int room)
     };
     const int last = int(std::ceil((designed - SmallestPoints) / PointStep));
     int steps = std::clamp(int(std::ceil((designed - designed * room / width) / PointStep)), 1, last);
-    // Up while the next larger size still fits, then down until one fits.
-    while (steps > 1 && fitsAt(steps - 1))
-        --steps;
     while (steps < last && !fitsAt(steps))
         ++steps;
     return designed - steps * PointStep;
