@@ -2,6 +2,7 @@
 #include "DataTable.h"
 #include "TestDatabase.h"
 
+#include "data/CheckedFile.h"
 #include "data/RuntimeError.h"
 #include "data/Schema.h"
 #include "data/Variant.h"
@@ -59,6 +60,60 @@ private slots:
         QVERIFY(!modMain::dbConnection.isOpen());
         QCOMPARE(QFile::exists(path), exists);
         QCOMPARE(QFileInfo(path).size(), qint64(content.size()));
+    }
+
+    // A file read through and found sound is read through again only once it
+    // changed: written in place with its modified time set back, it is still
+    // refused as damaged. A log with frames in it, another file by the same
+    // content, or no folder to remember in all mean reading it through.
+    void soundFileIsReadThroughAgainOnceChanged()
+    {
+        TestDatabase catalogue;
+        catalogue.useShippedCatalogue();
+        QTemporaryDir records;
+        const CheckedFile checked(records.path());
+        const auto forget = qScopeGuard([] {
+            modMain::dbConnection.Close();
+            modMain::dbConnection.rememberSoundFile(CheckedFile());
+        });
+        modMain::dbConnection.ConnectionString = catalogue.path();
+        modMain::dbConnection.rememberSoundFile(checked);
+        QVERIFY(!checked.unchanged(catalogue.path()));
+        modMain::dbConnection.Open();
+        modMain::dbConnection.Close();
+        QVERIFY(checked.unchanged(catalogue.path()));
+        modMain::dbConnection.Open();
+        modMain::dbConnection.Close();
+        QVERIFY(checked.unchanged(catalogue.path()));
+
+        const QString copy = catalogue.dir() + QStringLiteral("/copy.mdb");
+        QVERIFY(QFile::copy(catalogue.path(), copy));
+        QVERIFY(!checked.unchanged(copy));
+        {
+            QFile log(catalogue.path() + QStringLiteral("-wal"));
+            QVERIFY(log.open(QIODevice::WriteOnly));
+            log.write("frames");
+        }
+        QVERIFY(!checked.unchanged(catalogue.path()));
+        QVERIFY(QFile::remove(catalogue.path() + QStringLiteral("-wal")));
+        QVERIFY(checked.unchanged(catalogue.path()));
+        CheckedFile().remember(catalogue.path());
+        QVERIFY(!CheckedFile().unchanged(catalogue.path()));
+
+        {
+            QFile file(catalogue.path());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            const QDateTime modified = file.fileTime(QFileDevice::FileModificationTime);
+            const qint64 size = file.size();
+            QVERIFY(file.seek(4096));
+            QCOMPARE(file.write(QByteArray(size - 4096, '\xA5')), size - 4096);
+            file.close();
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(modified, QFileDevice::FileModificationTime));
+        }
+        QVERIFY(!checked.unchanged(catalogue.path()));
+        QCOMPARE(errorOf([] { modMain::dbConnection.Open(); }), ErrorNumber::ProviderError);
+        QVERIFY(!modMain::dbConnection.isOpen());
     }
 
     void openRecordsetReplacesAndRetries()

@@ -65,6 +65,8 @@ int Main()
     for (const QString& note : location.notes)
         std::fprintf(stderr, "Quantaro: %s\n", qPrintable(note));
     modMain::dbConnection.ConnectionString = location.live;
+    modMain::dbConnection.rememberSoundFile(
+        CheckedFile(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)));
     try {
         modMain::dbConnection.Open();
     } catch (const RuntimeError& error) {

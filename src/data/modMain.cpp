@@ -196,6 +196,8 @@ void Connection::Open()
     // own check is: closing a second descriptor on the file once the engine
     // holds it would drop the engine's locks on it for the whole process.
     const QString cut = truncation(path);
+    // Looked at before the engine opens the file and may fold a log into it.
+    const bool knownSound = m_checked.unchanged(path);
 
     static int serial = 0;
     m_name = QStringLiteral("quantaro-%1").arg(++serial);
@@ -232,7 +234,7 @@ void Connection::Open()
                                             QStringLiteral("it has no table %1").arg(table));
         }
     }
-    for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db, cut)},
+    for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db, cut, knownSound)},
                                        std::pair{StartupFault::NotACatalogue, misorderedColumns(db)}}) {
         if (!found.isEmpty()) {
             Close();
@@ -242,14 +244,19 @@ void Connection::Open()
     m_path = path;
     useWriteAheadLog(db);
     lookAtFile();
+    // After the switch to the log, which writes the file once.
+    if (!knownSound)
+        m_checked.remember(path);
 }
 
 // A damaged file would show wrong lists and take changes into pages that are
 // already broken. Returns the first fault found, or nothing.
-QString Connection::damage(const QSqlDatabase& db, const QString& cut) const
+QString Connection::damage(const QSqlDatabase& db, const QString& cut, bool knownSound) const
 {
     if (!cut.isEmpty())
         return cut;
+    if (knownSound)
+        return QString();
     QSqlQuery query(db);
     const QString verdict = quickCheck(query);
     return verdict == QLatin1String("ok") ? QString() : verdict;
