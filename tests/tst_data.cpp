@@ -1,5 +1,6 @@
 #include "CatalogueRows.h"
 #include "DataTable.h"
+#include "Files.h"
 #include "TestDatabase.h"
 
 #include "data/CheckedFile.h"
@@ -89,11 +90,7 @@ private slots:
         const QString copy = catalogue.dir() + QStringLiteral("/copy.mdb");
         QVERIFY(QFile::copy(catalogue.path(), copy));
         QVERIFY(!checked.unchanged(copy));
-        {
-            QFile log(catalogue.path() + QStringLiteral("-wal"));
-            QVERIFY(log.open(QIODevice::WriteOnly));
-            log.write("frames");
-        }
+        QVERIFY(TestKit::writeFile(catalogue.path() + QStringLiteral("-wal"), "frames"));
         QVERIFY(!checked.unchanged(catalogue.path()));
         QVERIFY(QFile::remove(catalogue.path() + QStringLiteral("-wal")));
         QVERIFY(checked.unchanged(catalogue.path()));

@@ -49,7 +49,7 @@ bool CheckedFile::unchanged(const QString& path) const
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray now = witness(path);
-    return !now.isEmpty() && file.read(now.size() + 1) == now;
+    return !now.isEmpty() && file.readAll() == now;
 }
 
 void CheckedFile::remember(const QString& path) const
