@@ -539,6 +539,39 @@ private slots:
         QCOMPARE(client, QSize(scaled(4200), scaled(1800) + added));
     }
 
+    // A label needs the height the label itself asks for, whatever its text,
+    // margins and frame, in the windows' own captions and in others.
+    void labelNeedsWhatItAsksFor_data() { fontRows({0.0, 20.0}); }
+    void labelNeedsWhatItAsksFor()
+    {
+        QFETCH(qreal, points);
+        QFETCH(QString, window);
+        useDefaultFont(points);
+        const Opened opened(window);
+        QVERIFY(opened.form);
+        QWidget others;
+        const QFont caption = FormLayout::designFont(QStringLiteral("Trebuchet MS"), 11.25, true);
+        for (const char* text : {"&Unit From", "Two\nlines", "<b>Rich</b> text", "Ёжик ∑ 漢字 ﷺ", "", "Margin"}) {
+            auto* label = new QLabel(QString::fromUtf8(text), &others);
+            label->setFont(caption);
+            if (label->text() == QLatin1String("Margin")) {
+                label->setMargin(3);
+                label->setFrameStyle(QFrame::Box | QFrame::Plain);
+                label->setLineWidth(2);
+            }
+        }
+        QStringList problems;
+        for (const QLabel* label : opened.form->findChildren<QLabel*>() + others.findChildren<QLabel*>()) {
+            const int asked = label->minimumSizeHint().height();
+            if (FormLayout::contentHeight(label) != asked)
+                problems << QStringLiteral("\"%1\": %2 px, asks for %3")
+                                .arg(label->text())
+                                .arg(FormLayout::contentHeight(label))
+                                .arg(asked);
+        }
+        QVERIFY2(problems.isEmpty(), qPrintable(report(problems)));
+    }
+
     void windowsCarryTheProgramIcon()
     {
         MDIMain main;

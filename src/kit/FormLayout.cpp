@@ -9,7 +9,9 @@
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMovie>
 #include <QPainter>
+#include <QPicture>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,6 +19,8 @@
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
+#include <QTextDocument>
+#include <QtMath>
 
 #include <algorithm>
 #include <cmath>
@@ -121,6 +125,16 @@ private:
     QIcon m_icon;
 };
 
+// A label showing a single line of plain text, and nothing else.
+bool isOneLineCaption(const QLabel* label)
+{
+    const QString text = label->text();
+    const bool plain =
+        label->textFormat() == Qt::PlainText || (label->textFormat() == Qt::AutoText && !Qt::mightBeRichText(text));
+    return plain && !label->wordWrap() && label->pixmap().isNull() && label->picture().isNull() && !label->movie() &&
+           !text.contains(QLatin1Char('\n')) && !text.contains(QChar::LineSeparator);
+}
+
 } // namespace
 
 qreal fontScale()
@@ -186,6 +200,14 @@ int contentHeight(const QWidget* control)
         return std::max(line, style->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, nullptr, control));
     if (qobject_cast<const QCheckBox*>(control))
         return std::max(line, style->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, control));
+    if (const auto* label = qobject_cast<const QLabel*>(control); label && isOneLineCaption(label)) {
+        // What the label's own size hint gives for one line of plain text, without
+        // laying the text out: its hint does so three times over, glyph by glyph.
+        label->ensurePolished();
+        const QMargins margins = label->contentsMargins();
+        const int text = qCeil(QFontMetricsF(label->font()).height());
+        return std::max(text + 2 * label->margin() + margins.top() + margins.bottom(), label->minimumHeight());
+    }
     if (qobject_cast<const QLabel*>(control) || qobject_cast<const QAbstractItemView*>(control))
         return control->minimumSizeHint().height();
     return 0;
