@@ -96,6 +96,14 @@ private slots:
         QVERIFY(checked.unchanged(catalogue.path()));
         CheckedFile().remember(catalogue.path());
         QVERIFY(!CheckedFile().unchanged(catalogue.path()));
+        // A record of the file checked for other columns is not taken.
+        const QString record = records.filePath(QStringLiteral("checked-catalogue"));
+        const QByteArray remembered = TestKit::readFile(record).value_or(QByteArray());
+        QVERIFY(remembered.contains("tbUnits(UID,"));
+        QVERIFY(TestKit::writeFile(record, QByteArray(remembered).replace("tbUnits(UID,", "tbUnits(UNID,")));
+        QVERIFY(!checked.unchanged(catalogue.path()));
+        QVERIFY(TestKit::writeFile(record, remembered));
+        QVERIFY(checked.unchanged(catalogue.path()));
 
         {
             QFile file(catalogue.path());

@@ -1,5 +1,7 @@
 #include "CheckedFile.h"
 
+#include "Schema.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +23,16 @@ bool logIsEmpty(const QString& path)
     return ::stat(QFile::encodeName(path + QStringLiteral("-wal")).constData(), &info) != 0 || info.st_size == 0;
 }
 
+// The tables and columns the file was checked for: a program that reads it by
+// others checks it anew.
+QByteArray checkedFor()
+{
+    QByteArray text;
+    for (const QString& table : Schema::tables())
+        text += table.toUtf8() + '(' + Schema::columns(table).join(QLatin1Char(',')).toUtf8() + ")\n";
+    return text;
+}
+
 } // namespace
 
 CheckedFile::CheckedFile(QString folder) : m_folder(std::move(folder)) {}
@@ -37,7 +49,8 @@ QByteArray CheckedFile::witness(const QString& path)
         return QByteArray();
     return QFile::encodeName(QFileInfo(path).absoluteFilePath()) + '\n' + QByteArray::number(quint64(info.st_dev)) +
            ' ' + QByteArray::number(quint64(info.st_ino)) + ' ' + QByteArray::number(qint64(info.st_size)) + ' ' +
-           QByteArray::number(nanoseconds(info.st_mtim)) + ' ' + QByteArray::number(nanoseconds(info.st_ctim)) + '\n';
+           QByteArray::number(nanoseconds(info.st_mtim)) + ' ' + QByteArray::number(nanoseconds(info.st_ctim)) + '\n' +
+           checkedFor();
 }
 
 bool CheckedFile::unchanged(const QString& path) const

@@ -5,7 +5,7 @@
 // Remembers the one catalogue file last read through and found sound, as the
 // file it was then: device, inode, size, modified and changed times. A start-up
 // that finds the same file, its log beside it empty, need not read it through
-// again. Any write to the file moves its changed time, which no program can set
+// again, for damage or for its tables' columns. Any write to the file moves its changed time, which no program can set
 // back, so a file damaged or replaced since is read through as before. With no
 // folder, or one that cannot be written, nothing is remembered.
 class CheckedFile
@@ -20,7 +20,8 @@ public:
 
 private:
     QString recordPath() const;
-    // The file's identity and times as one line; empty when it cannot be looked at.
+    // The file's identity and times, and the columns it was checked for; empty
+    // when it cannot be looked at.
     static QByteArray witness(const QString& path);
 
     QString m_folder;

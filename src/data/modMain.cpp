@@ -234,8 +234,10 @@ void Connection::Open()
                                             QStringLiteral("it has no table %1").arg(table));
         }
     }
+    // A file unchanged since it was found sound still has the columns it had then.
+    const QString misordered = knownSound ? QString() : misorderedColumns(db);
     for (const auto& [fault, found] : {std::pair{StartupFault::Damaged, damage(db, cut, knownSound)},
-                                       std::pair{StartupFault::NotACatalogue, misorderedColumns(db)}}) {
+                                       std::pair{StartupFault::NotACatalogue, misordered}}) {
         if (!found.isEmpty()) {
             Close();
             throw PlainErrors::startupError(fault, path, found);
