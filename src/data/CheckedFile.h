@@ -5,9 +5,10 @@
 // Remembers the one catalogue file last read through and found sound, as the
 // file it was then: device, inode, size, modified and changed times. A start-up
 // that finds the same file, its log beside it empty, need not read it through
-// again, for damage or for its tables' columns. Any write to the file moves its changed time, which no program can set
-// back, so a file damaged or replaced since is read through as before. With no
-// folder, or one that cannot be written, nothing is remembered.
+// again, for damage or for its tables' columns. Any write to the file moves its
+// changed time, which no program can set back, so a file damaged or replaced
+// since is read through as before. With no folder, or one that cannot be
+// written, nothing is remembered.
 class CheckedFile
 {
 public:
