@@ -109,8 +109,9 @@ void MDIMain::load(ChildForm* form)
 {
     // A frame elides its title anew at each of the many size and event
     // calculations while it is set up and shown; it takes the title once it
-    // is shown, before anything is painted. Its accessible name is the title
-    // from the start, so the window is never announced without a name.
+    // is shown and its controls are polished and laid out, before anything is
+    // painted. Its accessible name is the title from the start, so the window
+    // is never announced without a name.
     const QString title = form->windowTitle();
     form->setWindowTitle(QString());
     QMdiSubWindow* frame = m_mdiArea->addSubWindow(form);
@@ -127,6 +128,10 @@ void MDIMain::load(ChildForm* form)
     frame->setFixedSize(frame->sizeHint());
     frame->setAccessibleName(title);
     frame->show();
+    // Controls just shown ask to be polished and laid out once more; those
+    // requests are answered now rather than with a title to elide at each.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     form->setWindowTitle(title);
     bringToFront(form);
 }
